@@ -1,0 +1,74 @@
+#include "AgentStep.hpp"
+
+#include "Desktop.hpp"
+
+#include <SFML/Graphics.hpp>
+
+namespace {
+
+const char* const programName = "boxpair";
+
+sf::RectangleShape makeSquare(sf::Color colour, sf::Vector2f position)
+{
+    sf::RectangleShape square(sf::Vector2f(50.f, 50.f));
+    square.setFillColor(colour);
+    square.setPosition(position);
+    return square;
+}
+
+void handleEvents(sf::RenderWindow& window)
+{
+    sf::Event event;
+    while (window.pollEvent(event)) {
+        if (event.type == sf::Event::Closed)
+            window.close();
+        if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Escape)
+            window.close();
+        if (event.type == sf::Event::Resized)
+            desktop::matchViewToWindow(window, event.size);
+    }
+}
+
+// Keys are read from the keyboard's state rather than from events, so holding one keeps moving.
+void movePlayer(sf::RectangleShape& player)
+{
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Left))
+        player.move(-5.f, 0.f);
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Right))
+        player.move(5.f, 0.f);
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Up))
+        player.move(0.f, -5.f);
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Down))
+        player.move(0.f, 5.f);
+}
+
+} // namespace
+
+int main()
+{
+    if (!desktop::checkDisplayAvailable(programName))
+        return 1;
+
+    sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI", sf::Style::Default,
+                            sf::ContextSettings());
+    window.setFramerateLimit(60);
+    if (!desktop::checkWindowOpened(window, programName))
+        return 1;
+    desktop::exitCleanlyOnDisplayLoss(programName);
+
+    sf::RectangleShape player = makeSquare(sf::Color::Blue, sf::Vector2f(120.f, 60.f));
+    sf::RectangleShape agent = makeSquare(sf::Color::Red, sf::Vector2f(340.f, 200.f));
+
+    while (window.isOpen()) {
+        handleEvents(window);
+
+        movePlayer(player);
+        stepAgent(window.getSize(), player, agent);
+
+        window.clear(sf::Color::Black);
+        window.draw(player);
+        window.draw(agent);
+        window.display();
+    }
+    return 0;
+}

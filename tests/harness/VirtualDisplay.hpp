@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ChildProcess.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Xlib's types, kept out of the tests' namespace: its macros clash with common names.
+typedef struct _XDisplay Display;
+typedef unsigned long XID;
+
+namespace harness {
+
+// An RGB picture of a window, row by row from the top-left.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb; // 3 bytes a pixel
+
+    struct Pixel {
+        std::uint8_t r, g, b;
+    };
+    Pixel at(int x, int y) const;
+    bool writePpm(const std::string& path) const;
+};
+
+// A private X server (Xvfb) for one test, with a client connection to drive it as a desktop
+// user would: find windows, look at them, resize them, ask them to close, press keys.
+class VirtualDisplay {
+public:
+    VirtualDisplay();
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    const std::string& name() const { return displayName; }
+
+    // Stops the server while clients are still connected, as when a desktop session dies.
+    void terminateServer();
+
+    // The first viewable top-level window with this title, waiting at most `timeout`.
+    std::optional<XID> findWindow(const std::string& title, std::chrono::milliseconds timeout);
+    std::string title(XID window);
+    std::pair<int, int> size(XID window);
+    Image capture(XID window);
+    void resize(XID window, int width, int height);
+    // The request a desktop's close button sends (WM_DELETE_WINDOW), not a forced destroy.
+    void requestClose(XID window);
+
+    void pressKey(const std::string& keyName);
+    void releaseKey(const std::string& keyName);
+
+private:
+    void sync();
+
+    std::unique_ptr<ChildProcess> server;
+    std::string displayName;
+    Display* connection = nullptr;
+};
+
+} // namespace harness

@@ -1,0 +1,181 @@
+#include "AgentStep.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const sf::Vector2u windowSize(800, 600);
+
+sf::RectangleShape squareAt(float x, float y)
+{
+    sf::RectangleShape square(sf::Vector2f(50.f, 50.f));
+    square.setPosition(x, y);
+    return square;
+}
+
+// Runs the step once and returns its report line without the end of line.
+std::string step(const sf::RectangleShape& player, sf::RectangleShape& agent, sf::Vector2u size = windowSize)
+{
+    std::ostringstream report;
+    stepAgent(size, player, agent, report);
+    const std::string text = report.str();
+    EXPECT_EQ(text.back(), '\n');
+    return text.substr(0, text.size() - 1);
+}
+
+std::string lineForAgentAt(float x, float y)
+{
+    const sf::RectangleShape player = squareAt(120.f, 60.f);
+    sf::RectangleShape agent = squareAt(120.f + x, 60.f + y);
+    return step(player, agent);
+}
+
+float distance(sf::Vector2f a, sf::Vector2f b)
+{
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+bool overlapping(const sf::RectangleShape& a, const sf::RectangleShape& b)
+{
+    return a.getGlobalBounds().intersects(b.getGlobalBounds());
+}
+
+} // namespace
+
+TEST(AgentReport, FirstLinesFromTheStartingPositions)
+{
+    const sf::RectangleShape player = squareAt(120.f, 60.f);
+    sf::RectangleShape agent = squareAt(340.f, 200.f);
+
+    EXPECT_EQ(step(player, agent), "0.985995 1.74006");
+    EXPECT_NEAR(agent.getPosition().x, 340.986f, 0.001f);
+    EXPECT_NEAR(agent.getPosition().y, 201.74f, 0.001f);
+    EXPECT_EQ(step(player, agent), "0.611402 1.90426");
+    EXPECT_EQ(step(player, agent), "0.0690283 1.99881");
+}
+
+TEST(AgentReport, TheAngleIsReadAsDegreesWhereRadiansAreExpected)
+{
+    EXPECT_EQ(lineForAgentAt(-20.f, 0.f), "-1.19692 -1.60231");
+    EXPECT_EQ(lineForAgentAt(0.f, 100.f), "-0.896147 1.78799");
+    EXPECT_EQ(lineForAgentAt(0.f, -100.f), "-0.896147 -1.78799");
+}
+
+TEST(AgentReport, EqualPositionsStepStraightRight)
+{
+    EXPECT_EQ(lineForAgentAt(0.f, 0.f), "2 0");
+}
+
+TEST(AgentReport, EveryStepIsExactlyOneLine)
+{
+    std::ostringstream report;
+    const sf::RectangleShape player = squareAt(0.f, 0.f);
+    sf::RectangleShape agent = squareAt(10.f, 0.f);
+    for (int frame = 0; frame < 5; ++frame)
+        stepAgent(windowSize, player, agent, report);
+    std::istringstream lines(report.str());
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count)
+        EXPECT_EQ(line, "2 0");
+    EXPECT_EQ(count, 5);
+}
+
+TEST(AgentRecentring, TheEdgesThemselvesCountAsInside)
+{
+    const sf::RectangleShape player = squareAt(100.f, 300.f);
+
+    sf::RectangleShape onEdge = squareAt(798.f, 300.f);
+    step(player, onEdge);
+    EXPECT_EQ(onEdge.getPosition(), sf::Vector2f(800.f, 300.f));
+
+    sf::RectangleShape pastEdge = squareAt(799.f, 300.f);
+    step(player, pastEdge);
+    EXPECT_EQ(pastEdge.getPosition(), sf::Vector2f(400.f, 300.f));
+}
+
+TEST(AgentRecentring, HorizontalTestComesFirstAndTheVerticalOneSeesTheCentre)
+{
+    const sf::RectangleShape player = squareAt(-10.f, 650.f);
+    sf::RectangleShape agent = squareAt(-3.f, 650.f);
+    step(player, agent);
+    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
+}
+
+TEST(AgentRecentring, BelowTheWindowIsPutBackAtTheCentre)
+{
+    const sf::RectangleShape player = squareAt(400.f, 500.f);
+    sf::RectangleShape agent = squareAt(400.f, 600.f); // steps to y = 601.78799
+    step(player, agent);
+    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
+}
+
+TEST(AgentRecentring, TheCentreOfAnOddSizedWindowRoundsDown)
+{
+    const sf::RectangleShape player = squareAt(100.f, 300.f);
+    sf::RectangleShape agent = squareAt(800.f, 300.f);
+    step(player, agent, sf::Vector2u(801, 601));
+    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
+}
+
+TEST(AgentRecentring, TheTestsUseTheCurrentWindowSize)
+{
+    const sf::RectangleShape player = squareAt(100.f, 300.f);
+    sf::RectangleShape agent = squareAt(850.f, 300.f);
+    step(player, agent, sf::Vector2u(1000, 700));
+    EXPECT_EQ(agent.getPosition(), sf::Vector2f(852.f, 300.f));
+}
+
+TEST(AgentMotion, OnAStillPlayerItRunsRightUntilRecentredInFrame341)
+{
+    const sf::RectangleShape player = squareAt(120.f, 60.f);
+    sf::RectangleShape agent = squareAt(120.f, 60.f);
+    for (int frame = 1; frame <= 340; ++frame)
+        ASSERT_EQ(step(player, agent), "2 0") << "frame " << frame;
+    EXPECT_EQ(agent.getPosition(), sf::Vector2f(800.f, 60.f));
+
+    step(player, agent);
+    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
+}
+
+TEST(AgentMotion, HomesInOnAStillPlayerAndStaysOnIt)
+{
+    const sf::RectangleShape player = squareAt(120.f, 60.f);
+    sf::RectangleShape agent = squareAt(340.f, 200.f);
+    int firstOverlap = 0;
+    for (int frame = 1; frame <= 2000; ++frame) {
+        step(player, agent);
+        const sf::Vector2f position = agent.getPosition();
+        ASSERT_NE(position, sf::Vector2f(400.f, 300.f)) << "re-centred in frame " << frame;
+        if (firstOverlap == 0 && overlapping(player, agent))
+            firstOverlap = frame;
+        if (firstOverlap != 0) {
+            ASSERT_TRUE(overlapping(player, agent)) << "apart again in frame " << frame;
+        }
+        if (frame >= 119) {
+            ASSERT_LT(distance(position, player.getPosition()), 40.f) << "frame " << frame;
+        }
+        if (frame >= 20 && frame < 100) {
+            const sf::Vector2f offset = position - player.getPosition();
+            EXPECT_NEAR(std::atan2(offset.y, offset.x), 0.61386f, 0.001f) << "frame " << frame;
+        }
+    }
+    EXPECT_EQ(firstOverlap, 108);
+}
+
+TEST(AgentMotion, FollowsAPlayerOutsideTheWindowAndIsRecentredEvery308Frames)
+{
+    const sf::RectangleShape player = squareAt(900.f, 300.f);
+    sf::RectangleShape agent = squareAt(400.f, 300.f);
+    std::vector<int> recentredFrames;
+    for (int frame = 1; frame <= 1000; ++frame) {
+        step(player, agent);
+        if (agent.getPosition() == sf::Vector2f(400.f, 300.f))
+            recentredFrames.push_back(frame);
+    }
+    EXPECT_EQ(recentredFrames, (std::vector<int>{308, 616, 924}));
+}
