@@ -1,0 +1,221 @@
+#include "Programs.hpp"
+
+#include "AgentStep.hpp"
+#include "Image.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+using namespace e2e;
+
+const std::string boxpair = BOXPAIR_PATH;
+
+// The report lines and agent positions of the first frames when no key is touched.
+struct Untouched {
+    std::vector<std::string> lines;
+    std::vector<sf::Vector2f> agentPositions; // after each frame
+};
+
+Untouched untouchedRun(int frames)
+{
+    sf::RectangleShape player(sf::Vector2f(50.f, 50.f));
+    player.setPosition(120.f, 60.f);
+    sf::RectangleShape agent(sf::Vector2f(50.f, 50.f));
+    agent.setPosition(340.f, 200.f);
+    Untouched run;
+    for (int frame = 0; frame < frames; ++frame) {
+        std::ostringstream line;
+        stepAgent(sf::Vector2u(800, 600), player, agent, line);
+        run.lines.push_back(line.str().substr(0, line.str().size() - 1));
+        run.agentPositions.push_back(agent.getPosition());
+    }
+    return run;
+}
+
+const Untouched& expected()
+{
+    static const Untouched run = untouchedRun(20000);
+    return run;
+}
+
+// Every complete line printed so far is the one the untouched run prints in that frame.
+void expectUntouchedReport(const std::string& output)
+{
+    const std::vector<std::string> lines = harness::completeLines(output);
+    ASSERT_LE(lines.size(), expected().lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i], expected().lines[i]) << "frame " << i + 1;
+}
+
+std::size_t linesPrinted(const harness::ChildProcess& program)
+{
+    return harness::completeLines(program.standardOutput()).size();
+}
+
+class Boxpair : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(run.window, 0u) << "no window titled \"Chase AI\" appeared";
+        ASSERT_TRUE(waitForLines(1));
+    }
+
+    bool waitForLines(std::size_t count)
+    {
+        return run.program->waitForOutput(
+            [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
+    }
+
+    std::optional<harness::Box> square(bool (*colour)(harness::Pixel))
+    {
+        return harness::boundsOf(run.display.capture(run.window), colour);
+    }
+
+    void expectEndsCleanlyAfter(void (Boxpair::*request)())
+    {
+        (this->*request)();
+        const auto status = run.program->waitForExit(exitTimeout);
+        ASSERT_TRUE(status.has_value()) << "did not end";
+        EXPECT_TRUE(status->exited);
+        EXPECT_EQ(status->code, 0);
+        const std::string output = run.program->standardOutput();
+        ASSERT_FALSE(output.empty());
+        EXPECT_EQ(output.back(), '\n') << "the last frame's line is cut short";
+        expectUntouchedReport(output);
+    }
+
+public:
+    void pressEscape()
+    {
+        run.display.pressKey("Escape");
+        run.display.releaseKey("Escape");
+    }
+    void requestClose() { run.display.requestClose(run.window); }
+
+protected:
+
+    void holdKeysForFrames(const std::vector<std::string>& keys, std::size_t frames)
+    {
+        for (const std::string& key : keys)
+            run.display.pressKey(key);
+        const std::size_t start = linesPrinted(*run.program);
+        waitForLines(start + frames);
+        for (const std::string& key : keys)
+            run.display.releaseKey(key);
+        // Let a frame or two pass so the last move is drawn.
+        waitForLines(linesPrinted(*run.program) + 2);
+    }
+
+    ProgramOnDisplay run{boxpair, "Chase AI"};
+};
+
+} // namespace
+
+TEST_F(Boxpair, OpensAn800By600WindowTitledChaseAI)
+{
+    EXPECT_EQ(run.display.size(run.window), std::make_pair(800, 600));
+}
+
+TEST_F(Boxpair, ReportsTheAgentsStepOnceAFrameFromTheStartingPositions)
+{
+    ASSERT_TRUE(waitForLines(150));
+    const std::vector<std::string> lines = harness::completeLines(run.program->standardOutput());
+    EXPECT_EQ(lines[0], "0.985995 1.74006");
+    EXPECT_EQ(lines[1], "0.611402 1.90426");
+    EXPECT_EQ(lines[2], "0.0690283 1.99881");
+    expectUntouchedReport(run.program->standardOutput());
+}
+
+TEST_F(Boxpair, DrawsTheRedAgentWhereItsPrintedStepsHaveTakenIt)
+{
+    // The frame on screen lies between the lines counted before and after the picture.
+    std::size_t before = 0;
+    std::size_t after = 0;
+    std::optional<harness::Box> agent;
+    ASSERT_TRUE(harness::waitUntil(
+        [&] {
+            before = linesPrinted(*run.program);
+            agent = square(harness::isRed);
+            after = linesPrinted(*run.program);
+            return agent.has_value();
+        },
+        startTimeout));
+
+    bool matched = false;
+    for (std::size_t frame = before == 0 ? 0 : before - 1; frame <= after && !matched; ++frame) {
+        const sf::Vector2f position = frame == 0 ? sf::Vector2f(340.f, 200.f) : expected().agentPositions[frame - 1];
+        matched = std::abs(agent->left - position.x) <= 1.f && std::abs(agent->top - position.y) <= 1.f;
+    }
+    EXPECT_TRUE(matched) << "red square at (" << agent->left << ", " << agent->top << ") between frames "
+                         << before << " and " << after;
+    EXPECT_EQ(agent->width, 50);
+    EXPECT_EQ(agent->height, 50);
+}
+
+TEST_F(Boxpair, HoldingArrowKeysMovesTheBlueSquareAndNothingElseDoes)
+{
+    holdKeysForFrames({"Left", "Right"}, 10);
+    std::optional<harness::Box> player = square(harness::isBlue);
+    ASSERT_TRUE(player.has_value());
+    EXPECT_EQ(player->left, 120);
+    EXPECT_EQ(player->top, 60);
+
+    holdKeysForFrames({"a", "space", "Return"}, 10);
+    player = square(harness::isBlue);
+    ASSERT_TRUE(player.has_value());
+    EXPECT_EQ(player->left, 120);
+    EXPECT_EQ(player->top, 60);
+
+    // Away from the agent, which comes from the lower right, so nothing covers the player.
+    holdKeysForFrames({"Left", "Up"}, 8);
+    player = square(harness::isBlue);
+    ASSERT_TRUE(player.has_value());
+    EXPECT_EQ(player->width, 50);
+    EXPECT_EQ(player->height, 50);
+    EXPECT_LE(player->left, 120 - 5 * 8);
+    EXPECT_EQ(player->left % 5, 0);
+    EXPECT_EQ(120 - player->left, 60 - player->top) << "Left and Up together move diagonally";
+}
+
+TEST_F(Boxpair, EscapeEndsItWithStatusZeroAfterThatFramesLine)
+{
+    expectEndsCleanlyAfter(&Boxpair::pressEscape);
+}
+
+TEST_F(Boxpair, ACloseRequestEndsItWithStatusZeroAfterThatFramesLine)
+{
+    expectEndsCleanlyAfter(&Boxpair::requestClose);
+}
+
+TEST_F(Boxpair, KeepsTheSquaresUnstretchedAfterAResize)
+{
+    run.display.resize(run.window, 1000, 700);
+    ASSERT_TRUE(harness::waitUntil([&] { return run.display.size(run.window) == std::make_pair(1000, 700); }, 5s));
+    const std::size_t resizedAt = linesPrinted(*run.program);
+    ASSERT_TRUE(waitForLines(resizedAt + 3));
+
+    const std::optional<harness::Box> agent = square(harness::isRed);
+    ASSERT_TRUE(agent.has_value());
+    EXPECT_EQ(agent->width, 50);
+    EXPECT_EQ(agent->height, 50);
+}
+
+TEST(BoxpairArguments, AreIgnored)
+{
+    ProgramOnDisplay run{boxpair, "Chase AI", {"--help", "garbage"}};
+    ASSERT_NE(run.window, 0u);
+    ASSERT_TRUE(run.program->waitForOutput(
+        [](const std::string& out) { return harness::completeLines(out).size() >= 3; }, startTimeout));
+    expectUntouchedReport(run.program->standardOutput());
+}
+
+TEST(BoxpairWithoutDisplay, FailsWithOneLineAndStatusOneAndPrintsNoStep)
+{
+    expectCleanFailureWithout(boxpair, "boxpair", "");
+    expectCleanFailureWithout(boxpair, "boxpair", ":9999");
+}

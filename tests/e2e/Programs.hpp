@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ChildProcess.hpp"
+#include "VirtualDisplay.hpp"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+// Generous bounds: a loaded 2-core machine renders in software, so starts can be slow.
+constexpr auto startTimeout = 20s;
+constexpr auto exitTimeout = 10s;
+
+// One run of a real program on its own virtual display, with the window found.
+class ProgramOnDisplay {
+public:
+    ProgramOnDisplay(const std::string& path, const std::string& title,
+                     const std::vector<std::string>& extraArguments = {})
+    {
+        std::vector<std::string> arguments{path};
+        arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+        program = std::make_unique<harness::ChildProcess>(
+            arguments, std::map<std::string, std::string>{{"DISPLAY", display.name()}});
+        window = display.findWindow(title, startTimeout).value_or(0);
+    }
+
+    harness::VirtualDisplay display;
+    std::unique_ptr<harness::ChildProcess> program;
+    XID window = 0;
+};
+
+// Runs a program where no window can be opened and checks it fails plainly.
+inline void expectCleanFailureWithout(const std::string& path, const std::string& programName,
+                                      const std::string& displayValue)
+{
+    harness::ChildProcess program({path}, {{"DISPLAY", displayValue}});
+    const auto status = program.waitForExit(exitTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running without a display";
+    EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
+    EXPECT_EQ(status->code, 1);
+    EXPECT_EQ(program.standardOutput(), "");
+    const std::vector<std::string> lines = harness::completeLines(program.standardError());
+    ASSERT_EQ(lines.size(), 1u) << program.standardError();
+    EXPECT_EQ(lines[0].rfind(programName + ": cannot open a window: ", 0), 0u) << lines[0];
+}
+
+} // namespace e2e

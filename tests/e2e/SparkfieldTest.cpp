@@ -1,0 +1,119 @@
+#include "Programs.hpp"
+
+#include "Image.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace e2e;
+
+const std::string sparkfield = SPARKFIELD_PATH;
+
+// The fountain is drawn around (x, y) while its points are grey-white on black and the opaque
+// ones lie near that point. Opaque points are particles born within the last second, so they
+// are at most about 105 pixels from where they were born; a few overlapping young ones can
+// also add up to full white, hence the wider bound.
+bool fountainAround(const harness::Image& image, double x, double y, int opaqueAtLeast = 0)
+{
+    const harness::LitPixels lit = harness::litPixelsOf(image);
+    if (lit.count < 150 || lit.grey != lit.count)
+        return false;
+    int opaque = 0;
+    for (int row = 0; row < image.height; ++row)
+        for (int column = 0; column < image.width; ++column)
+            if (image.at(column, row).r == 255) {
+                if (std::hypot(column - x, row - y) > 160)
+                    return false;
+                ++opaque;
+            }
+    return opaque >= opaqueAtLeast;
+}
+
+class Sparkfield : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(run.window, 0u) << "no window titled \"Particles\" appeared"; }
+
+    bool waitForFountainAround(double x, double y)
+    {
+        return harness::waitUntil([&] { return fountainAround(run.display.capture(run.window), x, y, 10); }, 15s);
+    }
+
+    // Right after a change, particles born before it can still look right, so the fountain
+    // must keep its place while a second and a half of new births show where they start.
+    // (A moment may pass with no opaque point at all: the first births all age together.)
+    bool fountainSettlesAround(double x, double y)
+    {
+        if (!waitForFountainAround(x, y))
+            return false;
+        const auto until = std::chrono::steady_clock::now() + 1500ms;
+        while (std::chrono::steady_clock::now() < until)
+            if (!fountainAround(run.display.capture(run.window), x, y))
+                return false;
+        return true;
+    }
+
+    void savePicture(const std::string& name)
+    {
+        run.display.capture(run.window).writePpm(::testing::TempDir() + name);
+    }
+
+    ProgramOnDisplay run{sparkfield, "Particles"};
+};
+
+} // namespace
+
+TEST_F(Sparkfield, OpensA600By400WindowTitledParticles)
+{
+    EXPECT_EQ(run.display.title(run.window), "Particles");
+    EXPECT_EQ(run.display.size(run.window), std::make_pair(600, 400));
+}
+
+TEST_F(Sparkfield, ShowsGreyWhitePointsAroundTheCentreOnBlack)
+{
+    const bool shown = fountainSettlesAround(300, 200);
+    if (!shown)
+        savePicture("sparkfield-not-centred.ppm");
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(Sparkfield, KeepsTheFountainAtTheVisualCentreAfterAResize)
+{
+    ASSERT_TRUE(waitForFountainAround(300, 200));
+    run.display.resize(run.window, 1000, 700);
+
+    const bool shown = fountainSettlesAround(500, 350);
+    if (!shown)
+        savePicture("sparkfield-after-resize.ppm");
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(run.display.size(run.window), std::make_pair(1000, 700));
+}
+
+TEST_F(Sparkfield, EndsWithStatusZeroAndNoOutputOnACloseRequest)
+{
+    ASSERT_TRUE(waitForFountainAround(300, 200));
+    run.display.requestClose(run.window);
+
+    const auto status = run.program->waitForExit(exitTimeout);
+    ASSERT_TRUE(status.has_value()) << "did not end after a close request";
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(run.program->standardOutput(), "");
+}
+
+TEST(SparkfieldArguments, AreIgnored)
+{
+    ProgramOnDisplay withArguments{sparkfield, "Particles", {"--help", "-x", "\x01garbage"}};
+    ASSERT_NE(withArguments.window, 0u);
+    EXPECT_TRUE(harness::waitUntil(
+        [&] { return fountainAround(withArguments.display.capture(withArguments.window), 300, 200, 10); }, 15s));
+    EXPECT_EQ(withArguments.program->standardOutput(), "");
+}
+
+TEST(SparkfieldWithoutDisplay, FailsWithOneLineAndStatusOne)
+{
+    expectCleanFailureWithout(sparkfield, "sparkfield", "");
+    expectCleanFailureWithout(sparkfield, "sparkfield", ":9999");
+}

@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 #include <fcntl.h>
 #include <unistd.h>
@@ -35,30 +34,18 @@ unsigned int lowestSetBit(unsigned long mask)
 
 } // namespace
 
-Image::Pixel Image::at(int x, int y) const
-{
-    const std::size_t offset = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
-    return Pixel{rgb[offset], rgb[offset + 1], rgb[offset + 2]};
-}
-
-bool Image::writePpm(const std::string& path) const
-{
-    std::ofstream file(path, std::ios::binary);
-    file << "P6\n" << width << ' ' << height << "\n255\n";
-    file.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
-    return static_cast<bool>(file);
-}
-
 VirtualDisplay::VirtualDisplay()
 {
     int ready[2];
     if (pipe(ready) != 0)
         throw std::runtime_error("cannot create a pipe for Xvfb");
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+    // The screen is large enough that even a much enlarged window stays on it: pictures can
+    // only be taken of what is on screen.
     // Xvfb writes the display number it picked to the descriptor it is given, once it accepts
     // connections; the child inherits the write end under the same number.
     server = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1280x1024x24",
+        "/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "3200x2400x24",
         "-nolisten", "tcp", "-noreset"});
     close(ready[1]);
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ChildProcess.hpp"
+#include "Image.hpp"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,19 +12,6 @@ typedef struct _XDisplay Display;
 typedef unsigned long XID;
 
 namespace harness {
-
-// An RGB picture of a window, row by row from the top-left.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb; // 3 bytes a pixel
-
-    struct Pixel {
-        std::uint8_t r, g, b;
-    };
-    Pixel at(int x, int y) const;
-    bool writePpm(const std::string& path) const;
-};
 
 // A private X server (Xvfb) for one test, with a client connection to drive it as a desktop
 // user would: find windows, look at them, resize them, ask them to close, press keys.
