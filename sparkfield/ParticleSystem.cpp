@@ -2,12 +2,37 @@
 
 #include <SFML/Graphics/RenderTarget.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 #include <cstdlib>
 
 namespace {
 
 const sf::Vector2f gravity(0.f, 9.28f);
+
+// sf::Time is a single signed microsecond count; reading and writing it directly keeps the
+// per-particle work free of library calls. Seconds are worked out exactly as SFML does.
+static_assert(sizeof(sf::Time) == sizeof(sf::Int64) && std::is_trivially_copyable_v<sf::Time>,
+              "sf::Time is expected to hold nothing but its microsecond count");
+
+sf::Int64 microsecondsOf(const sf::Time& time)
+{
+    sf::Int64 microseconds;
+    std::memcpy(&microseconds, &time, sizeof microseconds);
+    return microseconds;
+}
+
+void setMicroseconds(sf::Time& time, sf::Int64 microseconds)
+{
+    std::memcpy(static_cast<void*>(&time), &microseconds, sizeof microseconds);
+}
+
+float secondsOf(const sf::Time& time)
+{
+    return static_cast<float>(microsecondsOf(time)) / 1000000.f;
+}
 
 // Draws the new particle's direction, speed and lifetime from rand(), in that order.
 void bringToLife(Particle& particle, sf::Vertex& vertex, sf::Vector2f spawnPoint)
@@ -24,9 +49,8 @@ void bringToLife(Particle& particle, sf::Vertex& vertex, sf::Vector2f spawnPoint
 
 sf::Uint8 fadeAlpha(float ratio)
 {
-    const float alpha = ratio * 255.f;
     // Converting a float above 255 to a byte is undefined, so clamp first.
-    return alpha >= 255.f ? sf::Uint8(255) : static_cast<sf::Uint8>(alpha);
+    return static_cast<sf::Uint8>(std::min(ratio * 255.f, 255.f));
 }
 
 ParticleSystem::ParticleSystem(unsigned int count)
@@ -47,23 +71,28 @@ void ParticleSystem::update(sf::Time elapsed)
     if (particles.empty())
         return;
 
+    // Hoisted out of the loop: SFML's time and vertex-array operations are calls into its
+    // shared library, several per particle if made inside.
+    const sf::Int64 elapsedMicroseconds = elapsed.asMicroseconds();
     const float dt = elapsed.asSeconds();
     const float fadeSeconds = maxLifetime.asSeconds();
-    // One lookup for the whole array: indexing the vertex array is a library call per access.
+    Particle* const first = particles.data();
     sf::Vertex* const vertices = &points[0];
+    const std::size_t count = particles.size();
 
-    for (std::size_t i = 0; i < particles.size(); ++i) {
-        Particle& particle = particles[i];
+    for (std::size_t i = 0; i < count; ++i) {
+        Particle& particle = first[i];
         sf::Vertex& vertex = vertices[i];
 
-        particle.lifetime -= elapsed;
-        if (particle.lifetime <= sf::Time::Zero)
+        const sf::Int64 remaining = microsecondsOf(particle.lifetime) - elapsedMicroseconds;
+        setMicroseconds(particle.lifetime, remaining);
+        if (remaining <= 0)
             bringToLife(particle, vertex, spawnPoint);
 
         particle.acceleration = gravity;
         particle.velocity += particle.acceleration * dt;
         vertex.position += particle.velocity * dt;
-        vertex.color.a = fadeAlpha(particle.lifetime.asSeconds() / fadeSeconds);
+        vertex.color.a = fadeAlpha(secondsOf(particle.lifetime) / fadeSeconds);
     }
 }
 

@@ -1,11 +1,14 @@
 #include "ParticleSystem.hpp"
 
 #include "AllocationCounter.hpp"
+#include "ReferenceFountain.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -205,4 +208,33 @@ TEST(ParticleStorage, UpdateAllocatesNothing)
     // The counter itself must see allocations, or the check above proves nothing.
     const std::vector<int> probe(8);
     EXPECT_GT(heapAllocationCount(), before);
+}
+
+TEST(ParticleReference, UpdateMatchesThePlainLoopToTheBitOverMixedSteps)
+{
+    const unsigned int count = 2000;
+    ParticleSystem system(count);
+    ReferenceFountain reference(count);
+    const sf::Time steps[] = {sf::Time::Zero,       sf::milliseconds(16), sf::microseconds(1),
+                              sf::milliseconds(33), sf::seconds(3.5f),    sf::microseconds(16667),
+                              sf::milliseconds(1),  sf::seconds(7.f)};
+
+    for (unsigned int round = 0; round < 400; ++round) {
+        const sf::Vector2f spawn(static_cast<float>(round % 7) * 50.f, 100.f + static_cast<float>(round % 3));
+        system.setSpawnPoint(spawn);
+        reference.spawnPoint = spawn;
+        const sf::Time step = steps[round % std::size(steps)];
+
+        std::srand(round);
+        system.update(step);
+        std::srand(round);
+        reference.update(step);
+
+        for (std::size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(std::memcmp(&system.getParticle(i), &reference.particles[i], sizeof(Particle)), 0)
+                << "particle " << i << " after round " << round;
+            ASSERT_EQ(std::memcmp(&system.getPoints()[i], &reference.points[i], sizeof(sf::Vertex)), 0)
+                << "vertex " << i << " after round " << round;
+        }
+    }
 }
