@@ -117,6 +117,8 @@ BENCHMARK(draw)->Arg(1000)->Arg(100000)->UseRealTime();
 // Keeps the console table and notes nanoseconds per particle of every run for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

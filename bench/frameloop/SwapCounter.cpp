@@ -1,0 +1,82 @@
+// Preloaded into a program under measurement: counts the frames it shows (buffer swaps) and
+// the CPU time it spends over a fixed wall-clock window, then writes a one-line report and
+// ends the process. The program itself is not changed.
+//
+//   FRAMELOOP_REPORT   file to write "frames=... cpu_seconds=... wall_seconds=... max_rss_kib=..." to
+//   FRAMELOOP_WARMUP   seconds of frames to skip before measuring (default 1)
+//   FRAMELOOP_SECONDS  seconds to measure (default 5)
+
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+using SwapBuffers = void (*)(void*, unsigned long);
+
+double secondsOn(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double setting(const char* name, double fallback)
+{
+    const char* const text = std::getenv(name);
+    return text != nullptr ? std::atof(text) : fallback;
+}
+
+struct Measurement {
+    double firstSwap = -1;
+    double startWall = -1;
+    double startCpu = 0;
+    long frames = 0;
+};
+
+Measurement measurement;
+
+void report(double wall, double cpu)
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    if (const char* const path = std::getenv("FRAMELOOP_REPORT")) {
+        if (FILE* const file = std::fopen(path, "w")) {
+            std::fprintf(file, "frames=%ld cpu_seconds=%.6f wall_seconds=%.6f max_rss_kib=%ld\n",
+                         measurement.frames, cpu, wall, usage.ru_maxrss);
+            std::fclose(file);
+        }
+    }
+}
+
+} // namespace
+
+extern "C" void glXSwapBuffers(void* display, unsigned long drawable)
+{
+    static const auto realSwap = reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+    static const double warmUp = setting("FRAMELOOP_WARMUP", 1.0);
+    static const double window = setting("FRAMELOOP_SECONDS", 5.0);
+
+    realSwap(display, drawable);
+
+    const double wall = secondsOn(CLOCK_MONOTONIC);
+    if (measurement.firstSwap < 0)
+        measurement.firstSwap = wall;
+    if (measurement.startWall < 0) {
+        if (wall - measurement.firstSwap >= warmUp) {
+            measurement.startWall = wall;
+            measurement.startCpu = secondsOn(CLOCK_PROCESS_CPUTIME_ID);
+        }
+        return;
+    }
+    ++measurement.frames;
+    if (wall - measurement.startWall >= window) {
+        std::fflush(stdout);
+        report(wall - measurement.startWall, secondsOn(CLOCK_PROCESS_CPUTIME_ID) - measurement.startCpu);
+        _exit(0);
+    }
+}
