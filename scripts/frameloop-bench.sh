@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 measure() {
     local name=$1 binary=$2
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-        env LD_PRELOAD="$build/bench/libswap_counter.so" FRAMELOOP_REPORT="$work/$name" \
+        env LD_PRELOAD="$build/tests/libswap_counter.so" FRAMELOOP_REPORT="$work/$name" \
             FRAMELOOP_WARMUP=1 FRAMELOOP_SECONDS="$seconds" \
         "$binary" >"$work/$name.out" 2>/dev/null || true
     [ -s "$work/$name" ] || { echo "$name: no measurement" >&2; exit 1; }

@@ -1,61 +1,16 @@
 #include "Programs.hpp"
 
-#include "AgentStep.hpp"
-#include "Image.hpp"
+#include "Scenes.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
-#include <sstream>
 
 namespace {
 
 using namespace e2e;
 
 const std::string boxpair = BOXPAIR_PATH;
-
-// The report lines and agent positions of the first frames when no key is touched.
-struct Untouched {
-    std::vector<std::string> lines;
-    std::vector<sf::Vector2f> agentPositions; // after each frame
-};
-
-Untouched untouchedRun(int frames)
-{
-    sf::RectangleShape player(sf::Vector2f(50.f, 50.f));
-    player.setPosition(120.f, 60.f);
-    sf::RectangleShape agent(sf::Vector2f(50.f, 50.f));
-    agent.setPosition(340.f, 200.f);
-    Untouched run;
-    for (int frame = 0; frame < frames; ++frame) {
-        std::ostringstream line;
-        stepAgent(sf::Vector2u(800, 600), player, agent, line);
-        run.lines.push_back(line.str().substr(0, line.str().size() - 1));
-        run.agentPositions.push_back(agent.getPosition());
-    }
-    return run;
-}
-
-const Untouched& expected()
-{
-    static const Untouched run = untouchedRun(20000);
-    return run;
-}
-
-// Every complete line printed so far is the one the untouched run prints in that frame.
-void expectUntouchedReport(const std::string& output)
-{
-    const std::vector<std::string> lines = harness::completeLines(output);
-    ASSERT_LE(lines.size(), expected().lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        ASSERT_EQ(lines[i], expected().lines[i]) << "frame " << i + 1;
-}
-
-std::size_t linesPrinted(const harness::ChildProcess& program)
-{
-    return harness::completeLines(program.standardOutput()).size();
-}
 
 class Boxpair : public ::testing::Test {
 protected:
@@ -87,6 +42,10 @@ protected:
         ASSERT_FALSE(output.empty());
         EXPECT_EQ(output.back(), '\n') << "the last frame's line is cut short";
         expectUntouchedReport(output);
+        // The frame that closes the window still prints its line, but a closed window shows
+        // nothing more.
+        EXPECT_EQ(static_cast<long>(harness::completeLines(output).size()), run.framesShown().value_or(-1) + 1)
+            << "one line a frame";
     }
 
 public:
@@ -125,6 +84,8 @@ TEST_F(Boxpair, ReportsTheAgentsStepOnceAFrameFromTheStartingPositions)
 {
     ASSERT_TRUE(waitForLines(150));
     const std::vector<std::string> lines = harness::completeLines(run.program->standardOutput());
+    for (const std::string& line : lines)
+        ASSERT_TRUE(wellFormedReportLine(line)) << line;
     EXPECT_EQ(lines[0], "0.985995 1.74006");
     EXPECT_EQ(lines[1], "0.611402 1.90426");
     EXPECT_EQ(lines[2], "0.0690283 1.99881");
@@ -148,7 +109,7 @@ TEST_F(Boxpair, DrawsTheRedAgentWhereItsPrintedStepsHaveTakenIt)
 
     bool matched = false;
     for (std::size_t frame = before == 0 ? 0 : before - 1; frame <= after && !matched; ++frame) {
-        const sf::Vector2f position = frame == 0 ? sf::Vector2f(340.f, 200.f) : expected().agentPositions[frame - 1];
+        const sf::Vector2f position = untouchedChase().agentAfter(frame);
         matched = std::abs(agent->left - position.x) <= 1.f && std::abs(agent->top - position.y) <= 1.f;
     }
     EXPECT_TRUE(matched) << "red square at (" << agent->left << ", " << agent->top << ") between frames "

@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace e2e {
 
@@ -18,22 +22,48 @@ using namespace std::chrono_literals;
 constexpr auto startTimeout = 20s;
 constexpr auto exitTimeout = 10s;
 
-// One run of a real program on its own virtual display, with the window found.
+// One run of a real program on its own virtual display, with the window found. A frame
+// counter is preloaded into it, so a test can compare what it printed with what it showed.
 class ProgramOnDisplay {
 public:
     ProgramOnDisplay(const std::string& path, const std::string& title,
                      const std::vector<std::string>& extraArguments = {})
+        : frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" +
+                         std::to_string(++runs))
     {
+        std::remove(frameCountFile.c_str());
         std::vector<std::string> arguments{path};
         arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
         program = std::make_unique<harness::ChildProcess>(
-            arguments, std::map<std::string, std::string>{{"DISPLAY", display.name()}});
+            arguments, std::map<std::string, std::string>{
+                           {"DISPLAY", display.name()},
+                           {"LD_PRELOAD", SWAP_COUNTER_PATH},
+                           {"FRAME_COUNT_FILE", frameCountFile},
+                           // A sanitized build wants its runtime loaded first; the counter is
+                           // loaded before it and only forwards a call.
+                           {"ASAN_OPTIONS", "verify_asan_link_order=0"}});
         window = display.findWindow(title, startTimeout).value_or(0);
+    }
+
+    ~ProgramOnDisplay() { std::remove(frameCountFile.c_str()); }
+
+    // Frames the program showed in its whole run; known once it has ended normally.
+    std::optional<long> framesShown() const
+    {
+        std::ifstream file(frameCountFile);
+        std::string text;
+        if (!(file >> text) || text.rfind("swaps=", 0) != 0)
+            return std::nullopt;
+        return std::stol(text.substr(6));
     }
 
     harness::VirtualDisplay display;
     std::unique_ptr<harness::ChildProcess> program;
     XID window = 0;
+
+private:
+    inline static int runs = 0;
+    std::string frameCountFile;
 };
 
 // Runs a program where no window can be opened and checks it fails plainly.

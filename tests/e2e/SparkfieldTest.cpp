@@ -1,6 +1,6 @@
 #include "Programs.hpp"
 
-#include "Image.hpp"
+#include "Scenes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,26 +11,6 @@ namespace {
 using namespace e2e;
 
 const std::string sparkfield = SPARKFIELD_PATH;
-
-// The fountain is drawn around (x, y) while its points are grey-white on black and the opaque
-// ones lie near that point. Opaque points are particles born within the last second, so they
-// are at most about 105 pixels from where they were born; a few overlapping young ones can
-// also add up to full white, hence the wider bound.
-bool fountainAround(const harness::Image& image, double x, double y, int opaqueAtLeast = 0)
-{
-    const harness::LitPixels lit = harness::litPixelsOf(image);
-    if (lit.count < 150 || lit.grey != lit.count)
-        return false;
-    int opaque = 0;
-    for (int row = 0; row < image.height; ++row)
-        for (int column = 0; column < image.width; ++column)
-            if (image.at(column, row).r == 255) {
-                if (std::hypot(column - x, row - y) > 160)
-                    return false;
-                ++opaque;
-            }
-    return opaque >= opaqueAtLeast;
-}
 
 class Sparkfield : public ::testing::Test {
 protected:

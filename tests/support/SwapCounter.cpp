@@ -1,8 +1,11 @@
-// Preloaded into a program under measurement: counts the frames it shows (buffer swaps) and
-// the CPU time it spends over a fixed wall-clock window, then writes a one-line report and
-// ends the process. The program itself is not changed.
+// Preloaded into a program under test or measurement: counts the frames it shows (buffer
+// swaps), without changing the program. Two uses, chosen by the environment:
 //
-//   FRAMELOOP_REPORT   file to write "frames=... cpu_seconds=... wall_seconds=... max_rss_kib=..." to
+//   FRAME_COUNT_FILE   at exit, writes "swaps=N" there: every frame the program showed.
+//
+//   FRAMELOOP_REPORT   measures instead: over a window of wall-clock time counts frames and the
+//                      process's CPU time, writes "frames=... cpu_seconds=... wall_seconds=...
+//                      max_rss_kib=..." there and ends the process at once.
 //   FRAMELOOP_WARMUP   seconds of frames to skip before measuring (default 1)
 //   FRAMELOOP_SECONDS  seconds to measure (default 5)
 
@@ -39,6 +42,17 @@ struct Measurement {
 };
 
 Measurement measurement;
+long totalSwaps = 0;
+
+__attribute__((destructor)) void writeSwapCount()
+{
+    if (const char* const path = std::getenv("FRAME_COUNT_FILE")) {
+        if (FILE* const file = std::fopen(path, "w")) {
+            std::fprintf(file, "swaps=%ld\n", totalSwaps);
+            std::fclose(file);
+        }
+    }
+}
 
 void report(double wall, double cpu)
 {
@@ -60,8 +74,12 @@ extern "C" void glXSwapBuffers(void* display, unsigned long drawable)
     static const auto realSwap = reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     static const double warmUp = setting("FRAMELOOP_WARMUP", 1.0);
     static const double window = setting("FRAMELOOP_SECONDS", 5.0);
+    static const bool measuring = std::getenv("FRAMELOOP_REPORT") != nullptr;
 
     realSwap(display, drawable);
+    ++totalSwaps;
+    if (!measuring)
+        return;
 
     const double wall = secondsOn(CLOCK_MONOTONIC);
     if (measurement.firstSwap < 0)

@@ -1,0 +1,103 @@
+#pragma once
+
+// What the two programs should show and print, for the end-to-end tests to compare with.
+
+#include "AgentStep.hpp"
+#include "ChildProcess.hpp"
+#include "Image.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The fountain is drawn around (x, y) while its points are grey-white on black and the opaque
+// ones lie near that point. Opaque points are particles born within the last second, so they
+// are at most about 105 pixels from where they were born; a few overlapping young ones can
+// also add up to full white, hence the wider bound.
+inline bool fountainAround(const harness::Image& image, double x, double y, int opaqueAtLeast = 0)
+{
+    const harness::LitPixels lit = harness::litPixelsOf(image);
+    if (lit.count < 150 || lit.grey != lit.count)
+        return false;
+    int opaque = 0;
+    for (int row = 0; row < image.height; ++row)
+        for (int column = 0; column < image.width; ++column)
+            if (image.at(column, row).r == 255) {
+                if (std::hypot(column - x, row - y) > 160)
+                    return false;
+                ++opaque;
+            }
+    return opaque >= opaqueAtLeast;
+}
+
+// The chase as it runs when no key is touched: its report line and the agent's position after
+// each frame, worked out by the same step the program runs, as far as a test asks.
+class UntouchedChase {
+public:
+    const std::string& line(std::size_t frame) { return extendTo(frame).lines[frame - 1]; }
+    sf::Vector2f agentAfter(std::size_t frame)
+    {
+        return frame == 0 ? sf::Vector2f(340.f, 200.f) : extendTo(frame).positions[frame - 1];
+    }
+
+private:
+    UntouchedChase& extendTo(std::size_t frames)
+    {
+        while (lines.size() < frames) {
+            std::ostringstream report;
+            stepAgent(sf::Vector2u(800, 600), player, agent, report);
+            lines.push_back(report.str().substr(0, report.str().size() - 1));
+            positions.push_back(agent.getPosition());
+        }
+        return *this;
+    }
+
+    sf::RectangleShape player = square(120.f, 60.f);
+    sf::RectangleShape agent = square(340.f, 200.f);
+    std::vector<std::string> lines;
+    std::vector<sf::Vector2f> positions;
+
+    static sf::RectangleShape square(float x, float y)
+    {
+        sf::RectangleShape shape(sf::Vector2f(50.f, 50.f));
+        shape.setPosition(x, y);
+        return shape;
+    }
+};
+
+inline UntouchedChase& untouchedChase()
+{
+    static UntouchedChase chase;
+    return chase;
+}
+
+// Every complete line printed so far is the one the untouched chase prints in that frame.
+inline void expectUntouchedReport(const std::string& output)
+{
+    const std::vector<std::string> lines = harness::completeLines(output);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i], untouchedChase().line(i + 1)) << "frame " << i + 1;
+}
+
+// Two numbers in the output stream's default format, one space between.
+inline bool wellFormedReportLine(const std::string& line)
+{
+    static const std::regex number(R"(-?(\d+(\.\d+)?|\d(\.\d+)?e[-+]\d\d+))");
+    static const std::regex report(R"((\S+) (\S+))");
+    std::smatch parts;
+    return std::regex_match(line, parts, report) && std::regex_match(parts[1].str(), number) &&
+           std::regex_match(parts[2].str(), number);
+}
+
+inline std::size_t linesPrinted(const harness::ChildProcess& program)
+{
+    return harness::completeLines(program.standardOutput()).size();
+}
+
+} // namespace e2e
