@@ -48,13 +48,13 @@ int main()
 {
     if (!desktop::checkDisplayAvailable(programName))
         return 1;
+    desktop::exitCleanlyOnDisplayLoss(programName);
 
     sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI", sf::Style::Default,
                             sf::ContextSettings());
     window.setFramerateLimit(60);
     if (!desktop::checkWindowOpened(window, programName))
         return 1;
-    desktop::exitCleanlyOnDisplayLoss(programName);
 
     sf::RectangleShape player = makeSquare(sf::Color::Blue, sf::Vector2f(120.f, 60.f));
     sf::RectangleShape agent = makeSquare(sf::Color::Red, sf::Vector2f(340.f, 200.f));

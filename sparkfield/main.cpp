@@ -31,12 +31,12 @@ int main()
 {
     if (!desktop::checkDisplayAvailable(programName))
         return 1;
+    desktop::exitCleanlyOnDisplayLoss(programName);
 
     sf::RenderWindow window(sf::VideoMode(600, 400, 32), "Particles", sf::Style::Default,
                             sf::ContextSettings());
     if (!desktop::checkWindowOpened(window, programName))
         return 1;
-    desktop::exitCleanlyOnDisplayLoss(programName);
 
     ParticleSystem particles(1000);
     sf::Clock clock;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <regex>
 #include <sstream>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 
 // The fountain is drawn around (x, y) while its points are grey-white on black and the opaque
 // ones lie near that point. Opaque points are particles born within the last second, so they
@@ -34,6 +37,31 @@ inline bool fountainAround(const harness::Image& image, double x, double y, int 
                 ++opaque;
             }
     return opaque >= opaqueAtLeast;
+}
+
+// Waits until the fountain has stayed around (x, y) in every picture for a second and a half,
+// at most `timeout`. Right after a change (a resize, a stall) particles born before it can
+// still look right for a moment; a second and a half of births shows where they now start.
+// The first births all age together, so for a moment there may be no opaque point at all.
+template <typename Capture>
+bool fountainSettlesAround(Capture capture, double x, double y, std::chrono::milliseconds timeout = 20s)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + timeout;
+    bool settled = false;
+    Clock::time_point settledSince = Clock::now();
+    while (Clock::now() < deadline) {
+        const harness::Image picture = capture();
+        if (!fountainAround(picture, x, y, settled ? 0 : 10)) {
+            settled = false;
+        } else if (!settled) {
+            settled = true;
+            settledSince = Clock::now();
+        } else if (Clock::now() - settledSince >= 1500ms) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The chase as it runs when no key is touched: its report line and the agent's position after

@@ -21,18 +21,9 @@ protected:
         return harness::waitUntil([&] { return fountainAround(run.display.capture(run.window), x, y, 10); }, 15s);
     }
 
-    // Right after a change, particles born before it can still look right, so the fountain
-    // must keep its place while a second and a half of new births show where they start.
-    // (A moment may pass with no opaque point at all: the first births all age together.)
     bool fountainSettlesAround(double x, double y)
     {
-        if (!waitForFountainAround(x, y))
-            return false;
-        const auto until = std::chrono::steady_clock::now() + 1500ms;
-        while (std::chrono::steady_clock::now() < until)
-            if (!fountainAround(run.display.capture(run.window), x, y))
-                return false;
-        return true;
+        return e2e::fountainSettlesAround([this] { return run.display.capture(run.window); }, x, y);
     }
 
     void savePicture(const std::string& name)

@@ -1,9 +1,11 @@
 #include "ChildProcess.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -109,10 +111,16 @@ void ChildProcess::drain(int descriptor, std::string& into)
         outputArrived.notify_all();
     }
     close(descriptor);
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        --streamsOpen;
+    }
+    outputArrived.notify_all();
 }
 
 std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
 {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     waitUntil(
         [this] {
             if (status)
@@ -123,6 +131,11 @@ std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds ti
             return status.has_value();
         },
         timeout);
+    if (status) {
+        std::unique_lock<std::mutex> lock(mutex);
+        outputArrived.wait_until(lock, std::max(deadline, std::chrono::steady_clock::now() + 1s),
+                                 [this] { return streamsOpen == 0; });
+    }
     return status;
 }
 
@@ -134,6 +147,15 @@ bool ChildProcess::running()
 void ChildProcess::signal(int signalNumber) const
 {
     kill(processId, signalNumber);
+}
+
+std::optional<long> ChildProcess::residentKib() const
+{
+    std::ifstream status("/proc/" + std::to_string(processId) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return std::nullopt;
 }
 
 std::string ChildProcess::standardOutput() const

@@ -36,10 +36,13 @@ public:
 
     pid_t pid() const { return processId; }
 
-    // Waits at most `timeout` for the process to end.
+    // Waits at most `timeout` for the process to end and for all it wrote to be read.
     std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout);
     bool running();
     void signal(int signalNumber) const;
+
+    // Resident memory as the kernel reports it, while the process runs.
+    std::optional<long> residentKib() const;
 
     std::string standardOutput() const;
     std::string standardError() const;
@@ -57,6 +60,7 @@ private:
     mutable std::condition_variable outputArrived;
     std::string outBuffer;
     std::string errBuffer;
+    int streamsOpen = 2;
     std::thread outReader;
     std::thread errReader;
 };

@@ -40,12 +40,10 @@ VirtualDisplay::VirtualDisplay()
     if (pipe(ready) != 0)
         throw std::runtime_error("cannot create a pipe for Xvfb");
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
-    // The screen is large enough that even a much enlarged window stays on it: pictures can
-    // only be taken of what is on screen.
     // Xvfb writes the display number it picked to the descriptor it is given, once it accepts
     // connections; the child inherits the write end under the same number.
     server = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "3200x2400x24",
+        "/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "2048x1536x24",
         "-nolisten", "tcp", "-noreset"});
     close(ready[1]);
 
@@ -152,7 +150,9 @@ Image VirtualDisplay::capture(XID window)
 
 void VirtualDisplay::resize(XID window, int width, int height)
 {
-    XResizeWindow(connection, window, static_cast<unsigned int>(width), static_cast<unsigned int>(height));
+    // Pictures can only be taken of what is on screen, so an enlarged window moves to the
+    // top-left corner, as a desktop keeps a window on screen.
+    XMoveResizeWindow(connection, window, 0, 0, static_cast<unsigned int>(width), static_cast<unsigned int>(height));
     sync();
 }
 

@@ -1,0 +1,223 @@
+// What a desktop and its user do to the programs beyond ordinary use: long runs, a stopped
+// process, extreme window sizes, a storm of key presses and a display server that dies.
+
+#include "Programs.hpp"
+#include "Scenes.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+namespace {
+
+using namespace e2e;
+
+const std::string sparkfield = SPARKFIELD_PATH;
+const std::string boxpair = BOXPAIR_PATH;
+
+// Seconds a soak runs after its warm-up; SOAK_SECONDS makes it longer (scripts/soak.sh).
+std::chrono::seconds soakLength()
+{
+    const char* const text = std::getenv("SOAK_SECONDS");
+    return std::chrono::seconds(text != nullptr ? std::max(1, std::atoi(text)) : 20);
+}
+
+// Largest growth of resident memory over the soak, against its level after warm-up.
+long residentGrowthKib(const harness::ChildProcess& program)
+{
+    std::this_thread::sleep_for(3s); // warm-up: caches, driver buffers and the first frames
+    const long base = program.residentKib().value_or(0);
+    long peak = base;
+    const auto until = std::chrono::steady_clock::now() + soakLength();
+    while (std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(250ms);
+        peak = std::max(peak, program.residentKib().value_or(peak));
+    }
+    return peak - base;
+}
+
+bool waitForLines(const harness::ChildProcess& program, std::size_t count)
+{
+    return program.waitForOutput([count](const std::string& out) { return harness::completeLines(out).size() >= count; },
+                                 startTimeout);
+}
+
+void expectCleanExit(harness::ChildProcess& program)
+{
+    const auto status = program.waitForExit(exitTimeout);
+    ASSERT_TRUE(status.has_value()) << "did not end";
+    EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
+    EXPECT_EQ(status->code, 0);
+}
+
+bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y)
+{
+    return e2e::fountainSettlesAround([&] { return run.display.capture(run.window); }, x, y);
+}
+
+std::optional<harness::Box> squareOf(ProgramOnDisplay& run, bool (*colour)(harness::Pixel))
+{
+    return harness::boundsOf(run.display.capture(run.window), colour);
+}
+
+void expectSquaresUnstretched(ProgramOnDisplay& run)
+{
+    const std::optional<harness::Box> agent = squareOf(run, harness::isRed);
+    ASSERT_TRUE(agent.has_value());
+    EXPECT_EQ(agent->width, 50);
+    EXPECT_EQ(agent->height, 50);
+}
+
+} // namespace
+
+TEST(LongRun, SparkfieldKeepsItsMemoryFlat)
+{
+    ProgramOnDisplay run{sparkfield, "Particles"};
+    ASSERT_NE(run.window, 0u);
+    EXPECT_LT(residentGrowthKib(*run.program), 1024);
+    EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
+    run.display.requestClose(run.window);
+    expectCleanExit(*run.program);
+}
+
+TEST(LongRun, BoxpairKeepsItsMemoryFlatAndPrintsOneWellFormedLineAFrame)
+{
+    ProgramOnDisplay run{boxpair, "Chase AI"};
+    ASSERT_NE(run.window, 0u);
+    EXPECT_LT(residentGrowthKib(*run.program), 1024);
+    run.display.requestClose(run.window);
+    expectCleanExit(*run.program);
+
+    const std::string output = run.program->standardOutput();
+    const std::vector<std::string> lines = harness::completeLines(output);
+    for (const std::string& line : lines)
+        ASSERT_TRUE(wellFormedReportLine(line)) << line;
+    expectUntouchedReport(output);
+    EXPECT_EQ(static_cast<long>(lines.size()), run.framesShown().value_or(-1) + 1);
+}
+
+TEST(Stall, SparkfieldStoppedForThreeSecondsShowsItsFountainAgainAtTheCentre)
+{
+    ProgramOnDisplay run{sparkfield, "Particles"};
+    ASSERT_NE(run.window, 0u);
+    ASSERT_TRUE(fountainSettlesAround(run, 300, 200));
+
+    run.program->signal(SIGSTOP);
+    std::this_thread::sleep_for(3s);
+    run.program->signal(SIGCONT);
+
+    EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
+    EXPECT_TRUE(run.program->running());
+}
+
+TEST(ResizeExtremes, SparkfieldSurvivesOnePixelAndAVeryLargeWindow)
+{
+    ProgramOnDisplay run{sparkfield, "Particles"};
+    ASSERT_NE(run.window, 0u);
+
+    run.display.resize(run.window, 1, 1);
+    ASSERT_TRUE(harness::waitUntil([&] { return run.display.size(run.window) == std::make_pair(1, 1); }, 5s));
+    std::this_thread::sleep_for(500ms); // some frames at one pixel
+    ASSERT_TRUE(run.program->running());
+
+    run.display.resize(run.window, 2000, 1500);
+    EXPECT_TRUE(fountainSettlesAround(run, 1000, 750));
+
+    run.display.resize(run.window, 600, 400);
+    EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
+    EXPECT_TRUE(run.program->running());
+}
+
+TEST(ResizeExtremes, BoxpairSurvivesOnePixelAndAVeryLargeWindow)
+{
+    ProgramOnDisplay run{boxpair, "Chase AI"};
+    ASSERT_NE(run.window, 0u);
+    const auto framesLater = [&](std::size_t frames) {
+        return waitForLines(*run.program, linesPrinted(*run.program) + frames);
+    };
+
+    for (const auto& [width, height] : {std::pair{1, 1}, std::pair{2000, 1500}, std::pair{800, 600}}) {
+        run.display.resize(run.window, width, height);
+        ASSERT_TRUE(harness::waitUntil(
+            [&, w = width, h = height] { return run.display.size(run.window) == std::make_pair(w, h); }, 5s));
+        ASSERT_TRUE(framesLater(5)) << "stopped at " << width << " x " << height;
+        if (width > 1)
+            expectSquaresUnstretched(run);
+    }
+    const std::optional<harness::Box> player = squareOf(run, harness::isBlue);
+    ASSERT_TRUE(player.has_value());
+    EXPECT_EQ(player->top, 60);
+}
+
+TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
+{
+    ProgramOnDisplay run{boxpair, "Chase AI"};
+    ASSERT_NE(run.window, 0u);
+    ASSERT_TRUE(waitForLines(*run.program, 1));
+    std::mt19937 random(2026);
+    const std::vector<std::string> otherKeys{"a", "z", "space", "Return", "Tab", "Shift_L", "Control_L",
+                                             "F1", "BackSpace", "1", "KP_Left", "Home"};
+    const std::vector<std::string> arrows{"Left", "Right", "Up", "Down"};
+    const auto storm = [&](const std::vector<std::string>& keys, int events) {
+        std::vector<bool> held(keys.size(), false);
+        for (int i = 0; i < events; ++i) {
+            const std::size_t key = random() % keys.size();
+            held[key] ? run.display.releaseKey(keys[key]) : run.display.pressKey(keys[key]);
+            held[key] = !held[key];
+            if (i % 40 == 0)
+                waitForLines(*run.program, linesPrinted(*run.program) + 1);
+        }
+        for (std::size_t key = 0; key < keys.size(); ++key)
+            if (held[key])
+                run.display.releaseKey(keys[key]);
+        waitForLines(*run.program, linesPrinted(*run.program) + 3);
+    };
+
+    storm(otherKeys, 300);
+    expectUntouchedReport(run.program->standardOutput());
+    std::optional<harness::Box> player = squareOf(run, harness::isBlue);
+    ASSERT_TRUE(player.has_value());
+    EXPECT_EQ(player->left, 120);
+    EXPECT_EQ(player->top, 60);
+
+    std::vector<std::string> allKeys = otherKeys;
+    allKeys.insert(allKeys.end(), arrows.begin(), arrows.end());
+    storm(allKeys, 400);
+
+    run.display.pressKey("Escape");
+    run.display.releaseKey("Escape");
+    expectCleanExit(*run.program);
+    const std::vector<std::string> lines = harness::completeLines(run.program->standardOutput());
+    for (const std::string& line : lines)
+        ASSERT_TRUE(wellFormedReportLine(line)) << line;
+    EXPECT_EQ(static_cast<long>(lines.size()), run.framesShown().value_or(-1) + 1);
+}
+
+// Once as the window appears, while the program is still setting up, and once in full run.
+TEST(DisplayLoss, BothProgramsEndPlainlyWhenTheServerDies)
+{
+    for (const bool running : {false, true}) {
+        for (const auto& [path, title, name] : {std::tuple{sparkfield, "Particles", "sparkfield"},
+                                                std::tuple{boxpair, "Chase AI", "boxpair"}}) {
+            SCOPED_TRACE(std::string(name) + (running ? " while running" : " while starting"));
+            ProgramOnDisplay run{path, title};
+            ASSERT_NE(run.window, 0u);
+            if (running) {
+                ASSERT_TRUE(harness::waitUntil(
+                    [&] { return harness::litPixelsOf(run.display.capture(run.window)).count > 0; }, startTimeout));
+            }
+            run.display.terminateServer();
+
+            const auto status = run.program->waitForExit(exitTimeout);
+            ASSERT_TRUE(status.has_value()) << "hangs without its display";
+            EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
+            EXPECT_EQ(status->code, 1);
+            EXPECT_EQ(harness::completeLines(run.program->standardError()).back(),
+                      std::string(name) + ": lost the connection to the display; exiting");
+        }
+    }
+}
