@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -73,10 +74,9 @@ void memoryFloor(benchmark::State& state)
     std::vector<std::uint32_t> particleWords(count * sizeof(Particle) / 4);
     std::vector<std::uint32_t> vertexWords(count * sizeof(sf::Vertex) / 4);
     for (auto _ : state) {
-        for (std::uint32_t& word : particleWords)
-            ++word;
-        for (std::uint32_t& word : vertexWords)
-            ++word;
+        const auto increment = [](std::uint32_t word) { return word + 1; };
+        std::transform(particleWords.begin(), particleWords.end(), particleWords.begin(), increment);
+        std::transform(vertexWords.begin(), vertexWords.end(), vertexWords.begin(), increment);
         benchmark::ClobberMemory();
     }
     setParticlesProcessed(state);
@@ -129,7 +129,8 @@ public:
             const std::size_t slash = name.find('/');
             const long count = std::stol(name.substr(slash + 1));
             const double seconds = run.real_accumulated_time;
-            perParticle[name.substr(0, slash)][count] = seconds * 1e9 / static_cast<double>(run.iterations) / count;
+            perParticle[name.substr(0, slash)][count] =
+                seconds * 1e9 / static_cast<double>(run.iterations) / static_cast<double>(count);
         }
     }
 

@@ -16,9 +16,11 @@ sf::Vector2f agentStep(sf::Vector2f player, sf::Vector2f agent)
                         2.f * static_cast<float>(std::sin(static_cast<double>(phi))));
 }
 
+// Half the size in whole pixels, rounded down.
 sf::Vector2f windowCentre(sf::Vector2u windowSize)
 {
-    return sf::Vector2f(static_cast<float>(windowSize.x / 2), static_cast<float>(windowSize.y / 2));
+    const sf::Vector2u half = windowSize / 2u;
+    return sf::Vector2f(half);
 }
 
 // Strict on both sides: a corner exactly on an edge still counts as inside.

@@ -18,7 +18,7 @@ sf::RectangleShape makeSquare(sf::Color colour, sf::Vector2f position)
 
 void handleEvents(sf::RenderWindow& window)
 {
-    sf::Event event;
+    sf::Event event{};
     while (window.pollEvent(event)) {
         if (event.type == sf::Event::Closed)
             window.close();

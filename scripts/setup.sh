@@ -12,6 +12,7 @@ packages=(
     libsfml-dev libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
+    clang-tidy cppcheck
 )
 
 missing=()

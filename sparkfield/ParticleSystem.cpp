@@ -19,7 +19,7 @@ static_assert(sizeof(sf::Time) == sizeof(sf::Int64) && std::is_trivially_copyabl
 
 sf::Int64 microsecondsOf(const sf::Time& time)
 {
-    sf::Int64 microseconds;
+    sf::Int64 microseconds = 0;
     std::memcpy(&microseconds, &time, sizeof microseconds);
     return microseconds;
 }

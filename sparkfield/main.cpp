@@ -10,7 +10,7 @@ const char* const programName = "sparkfield";
 
 void handleEvents(sf::RenderWindow& window)
 {
-    sf::Event event;
+    sf::Event event{};
     while (window.pollEvent(event)) {
         if (event.type == sf::Event::Closed)
             window.close();
@@ -19,10 +19,11 @@ void handleEvents(sf::RenderWindow& window)
     }
 }
 
+// Half the size in whole pixels, rounded down.
 sf::Vector2f windowCentre(const sf::RenderWindow& window)
 {
-    const sf::Vector2u size = window.getSize();
-    return sf::Vector2f(static_cast<float>(size.x / 2), static_cast<float>(size.y / 2));
+    const sf::Vector2u half = window.getSize() / 2u;
+    return sf::Vector2f(half);
 }
 
 } // namespace

@@ -8,7 +8,7 @@ int main()
     window.setFramerateLimit(60);
 
     while (window.isOpen()) {
-        sf::Event event;
+        sf::Event event{};
         while (window.pollEvent(event))
             if (event.type == sf::Event::Closed)
                 window.close();

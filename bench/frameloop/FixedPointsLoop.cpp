@@ -17,7 +17,7 @@ int main()
     }
 
     while (window.isOpen()) {
-        sf::Event event;
+        sf::Event event{};
         while (window.pollEvent(event))
             if (event.type == sf::Event::Closed)
                 window.close();

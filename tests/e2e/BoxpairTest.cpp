@@ -20,7 +20,7 @@ protected:
         ASSERT_TRUE(waitForLines(1));
     }
 
-    bool waitForLines(std::size_t count)
+    bool waitForLines(std::size_t count) const
     {
         return run.program->waitForOutput(
             [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
@@ -110,7 +110,8 @@ TEST_F(Boxpair, DrawsTheRedAgentWhereItsPrintedStepsHaveTakenIt)
     bool matched = false;
     for (std::size_t frame = before == 0 ? 0 : before - 1; frame <= after && !matched; ++frame) {
         const sf::Vector2f position = untouchedChase().agentAfter(frame);
-        matched = std::abs(agent->left - position.x) <= 1.f && std::abs(agent->top - position.y) <= 1.f;
+        matched = std::abs(static_cast<float>(agent->left) - position.x) <= 1.f &&
+                  std::abs(static_cast<float>(agent->top) - position.y) <= 1.f;
     }
     EXPECT_TRUE(matched) << "red square at (" << agent->left << ", " << agent->top << ") between frames "
                          << before << " and " << after;

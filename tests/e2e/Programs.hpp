@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -31,7 +32,7 @@ public:
         : frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" +
                          std::to_string(++runs))
     {
-        std::remove(frameCountFile.c_str());
+        static_cast<void>(std::remove(frameCountFile.c_str()));
         std::vector<std::string> arguments{path};
         arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
         program = std::make_unique<harness::ChildProcess>(
@@ -41,11 +42,11 @@ public:
                            {"FRAME_COUNT_FILE", frameCountFile},
                            // A sanitized build wants its runtime loaded first; the counter is
                            // loaded before it and only forwards a call.
-                           {"ASAN_OPTIONS", "verify_asan_link_order=0"}});
+                           {"ASAN_OPTIONS", sanitizerOptions()}});
         window = display.findWindow(title, startTimeout).value_or(0);
     }
 
-    ~ProgramOnDisplay() { std::remove(frameCountFile.c_str()); }
+    ~ProgramOnDisplay() { static_cast<void>(std::remove(frameCountFile.c_str())); }
 
     // Frames the program showed in its whole run; known once it has ended normally.
     std::optional<long> framesShown() const
@@ -62,6 +63,12 @@ public:
     XID window = 0;
 
 private:
+    static std::string sanitizerOptions()
+    {
+        const char* const inherited = std::getenv("ASAN_OPTIONS");
+        return std::string(inherited != nullptr ? inherited : "") + ":verify_asan_link_order=0";
+    }
+
     inline static int runs = 0;
     std::string frameCountFile;
 };

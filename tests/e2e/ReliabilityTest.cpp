@@ -26,6 +26,21 @@ std::chrono::seconds soakLength()
     return std::chrono::seconds(text != nullptr ? std::max(1, std::atoi(text)) : 20);
 }
 
+// AddressSanitizer holds freed memory in quarantine, so resident memory grows by design there;
+// the soak still runs to check behaviour, but memory is judged in a plain build only.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool memoryIsInstrumented = true;
+#else
+constexpr bool memoryIsInstrumented = false;
+#endif
+
+void expectFlatMemory(long growthKib)
+{
+    if (!memoryIsInstrumented) {
+        EXPECT_LT(growthKib, 1024) << "resident memory grew after warm-up";
+    }
+}
+
 // Largest growth of resident memory over the soak, against its level after warm-up.
 long residentGrowthKib(const harness::ChildProcess& program)
 {
@@ -78,7 +93,7 @@ TEST(LongRun, SparkfieldKeepsItsMemoryFlat)
 {
     ProgramOnDisplay run{sparkfield, "Particles"};
     ASSERT_NE(run.window, 0u);
-    EXPECT_LT(residentGrowthKib(*run.program), 1024);
+    expectFlatMemory(residentGrowthKib(*run.program));
     EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
     run.display.requestClose(run.window);
     expectCleanExit(*run.program);
@@ -88,7 +103,7 @@ TEST(LongRun, BoxpairKeepsItsMemoryFlatAndPrintsOneWellFormedLineAFrame)
 {
     ProgramOnDisplay run{boxpair, "Chase AI"};
     ASSERT_NE(run.window, 0u);
-    EXPECT_LT(residentGrowthKib(*run.program), 1024);
+    expectFlatMemory(residentGrowthKib(*run.program));
     run.display.requestClose(run.window);
     expectCleanExit(*run.program);
 

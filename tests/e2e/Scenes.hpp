@@ -10,7 +10,7 @@
 
 #include <chrono>
 #include <cmath>
-#include <regex>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -57,11 +57,18 @@ bool fountainSettlesAround(Capture capture, double x, double y, std::chrono::mil
         } else if (!settled) {
             settled = true;
             settledSince = Clock::now();
-        } else if (Clock::now() - settledSince >= 1500ms) {
+        } else if (Clock::now() - settledSince >= std::chrono::milliseconds(1500)) {
             return true;
         }
     }
     return false;
+}
+
+inline sf::RectangleShape squareAt(float x, float y)
+{
+    sf::RectangleShape shape(sf::Vector2f(50.f, 50.f));
+    shape.setPosition(x, y);
+    return shape;
 }
 
 // The chase as it runs when no key is touched: its report line and the agent's position after
@@ -86,17 +93,10 @@ private:
         return *this;
     }
 
-    sf::RectangleShape player = square(120.f, 60.f);
-    sf::RectangleShape agent = square(340.f, 200.f);
+    sf::RectangleShape player = squareAt(120.f, 60.f);
+    sf::RectangleShape agent = squareAt(340.f, 200.f);
     std::vector<std::string> lines;
     std::vector<sf::Vector2f> positions;
-
-    static sf::RectangleShape square(float x, float y)
-    {
-        sf::RectangleShape shape(sf::Vector2f(50.f, 50.f));
-        shape.setPosition(x, y);
-        return shape;
-    }
 };
 
 inline UntouchedChase& untouchedChase()
@@ -113,14 +113,22 @@ inline void expectUntouchedReport(const std::string& output)
         ASSERT_EQ(lines[i], untouchedChase().line(i + 1)) << "frame " << i + 1;
 }
 
+// A number as the output stream writes a float by default: "-1.19692", "2", "1.5e-05".
+inline bool defaultFormatNumber(const std::string& text)
+{
+    if (text.empty() || text.find_first_not_of("-+.0123456789e") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    static_cast<void>(std::strtof(text.c_str(), &end));
+    return end == text.c_str() + text.size() && text.back() != '.' && text.find(".e") == std::string::npos;
+}
+
 // Two numbers in the output stream's default format, one space between.
 inline bool wellFormedReportLine(const std::string& line)
 {
-    static const std::regex number(R"(-?(\d+(\.\d+)?|\d(\.\d+)?e[-+]\d\d+))");
-    static const std::regex report(R"((\S+) (\S+))");
-    std::smatch parts;
-    return std::regex_match(line, parts, report) && std::regex_match(parts[1].str(), number) &&
-           std::regex_match(parts[2].str(), number);
+    const std::size_t space = line.find(' ');
+    return space != std::string::npos && defaultFormatNumber(line.substr(0, space)) &&
+           defaultFormatNumber(line.substr(space + 1));
 }
 
 inline std::size_t linesPrinted(const harness::ChildProcess& program)

@@ -70,7 +70,7 @@ TEST_F(Sparkfield, EndsWithStatusZeroAndNoOutputOnACloseRequest)
     const auto status = run.program->waitForExit(exitTimeout);
     ASSERT_TRUE(status.has_value()) << "did not end after a close request";
     EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(status->code, 0) << run.program->standardError();
     EXPECT_EQ(run.program->standardOutput(), "");
 }
 

@@ -6,12 +6,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace harness {
 
@@ -28,15 +27,16 @@ std::vector<std::string> mergedEnvironment(const std::map<std::string, std::stri
     }
     for (const auto& [name, value] : overrides)
         if (!value.empty())
-            result.push_back(name + "=" + value);
+            result.push_back(std::string(name).append("=").append(value));
     return result;
 }
 
 std::vector<char*> pointersTo(std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
-    for (std::string& text : strings)
-        pointers.push_back(text.data());
+    pointers.reserve(strings.size() + 1);
+    std::transform(strings.begin(), strings.end(), std::back_inserter(pointers),
+                   [](std::string& text) { return text.data(); });
     pointers.push_back(nullptr);
     return pointers;
 }
@@ -151,8 +151,8 @@ void ChildProcess::signal(int signalNumber) const
 
 std::optional<long> ChildProcess::residentKib() const
 {
-    std::ifstream status("/proc/" + std::to_string(processId) + "/status");
-    for (std::string line; std::getline(status, line);)
+    std::ifstream statusFile("/proc/" + std::to_string(processId) + "/status");
+    for (std::string line; std::getline(statusFile, line);)
         if (line.rfind("VmRSS:", 0) == 0)
             return std::stol(line.substr(6));
     return std::nullopt;

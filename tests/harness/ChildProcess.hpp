@@ -28,7 +28,7 @@ struct ExitStatus {
 class ChildProcess {
 public:
     // `environment` entries override the parent's; an empty value removes the variable.
-    ChildProcess(const std::vector<std::string>& arguments,
+    explicit ChildProcess(const std::vector<std::string>& arguments,
                  const std::map<std::string, std::string>& environment = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

@@ -79,7 +79,7 @@ void VirtualDisplay::terminateServer()
     server->waitForExit(5s);
 }
 
-std::optional<XID> VirtualDisplay::findWindow(const std::string& wanted, std::chrono::milliseconds timeout)
+std::optional<XID> VirtualDisplay::findWindow(const std::string& wantedTitle, std::chrono::milliseconds timeout)
 {
     std::optional<XID> found;
     waitUntil(
@@ -93,7 +93,7 @@ std::optional<XID> VirtualDisplay::findWindow(const std::string& wanted, std::ch
             for (unsigned int i = 0; i < count && !found; ++i) {
                 XWindowAttributes attributes;
                 if (XGetWindowAttributes(connection, children[i], &attributes) != 0 &&
-                    attributes.map_state == IsViewable && title(children[i]) == wanted)
+                    attributes.map_state == IsViewable && title(children[i]) == wantedTitle)
                     found = children[i];
             }
             if (children != nullptr)
@@ -106,11 +106,11 @@ std::optional<XID> VirtualDisplay::findWindow(const std::string& wanted, std::ch
 
 std::string VirtualDisplay::title(XID window)
 {
-    char* name = nullptr;
+    char* rawName = nullptr;
     std::string result;
-    if (XFetchName(connection, window, &name) != 0 && name != nullptr) {
-        result = name;
-        XFree(name);
+    if (XFetchName(connection, window, &rawName) != 0 && rawName != nullptr) {
+        result = rawName;
+        XFree(rawName);
     }
     return result;
 }

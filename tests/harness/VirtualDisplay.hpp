@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-// Xlib's types, kept out of the tests' namespace: its macros clash with common names.
-typedef struct _XDisplay Display;
-typedef unsigned long XID;
+// Xlib's types, declared here because its header's macros (None, Status, Bool) clash with
+// SFML's and the tests' names.
+using Display = struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's own name
+using XID = unsigned long;
 
 namespace harness {
 

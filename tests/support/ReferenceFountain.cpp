@@ -15,8 +15,8 @@ void ReferenceFountain::update(sf::Time elapsed)
         Particle& p = particles[i];
         p.lifetime -= elapsed;
         if (p.lifetime <= sf::Time::Zero) {
-            const float angle = (std::rand() % 360) * 3.14f / 180.f;
-            const float speed = (std::rand() % 50) + 50.f;
+            const float angle = static_cast<float>(std::rand() % 360) * 3.14f / 180.f;
+            const float speed = static_cast<float>(std::rand() % 50) + 50.f;
             p.velocity = sf::Vector2f(static_cast<float>(std::cos(static_cast<double>(angle))) * speed,
                                       static_cast<float>(std::sin(static_cast<double>(angle))) * speed);
             p.lifetime = sf::milliseconds((std::rand() % 3000) + 1000);

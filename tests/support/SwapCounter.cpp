@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <cstdlib>
 #include <ctime>
 
@@ -47,10 +48,7 @@ long totalSwaps = 0;
 __attribute__((destructor)) void writeSwapCount()
 {
     if (const char* const path = std::getenv("FRAME_COUNT_FILE")) {
-        if (FILE* const file = std::fopen(path, "w")) {
-            std::fprintf(file, "swaps=%ld\n", totalSwaps);
-            std::fclose(file);
-        }
+        std::ofstream(path) << "swaps=" << totalSwaps << '\n';
     }
 }
 
@@ -59,11 +57,8 @@ void report(double wall, double cpu)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     if (const char* const path = std::getenv("FRAMELOOP_REPORT")) {
-        if (FILE* const file = std::fopen(path, "w")) {
-            std::fprintf(file, "frames=%ld cpu_seconds=%.6f wall_seconds=%.6f max_rss_kib=%ld\n",
-                         measurement.frames, cpu, wall, usage.ru_maxrss);
-            std::fclose(file);
-        }
+        std::ofstream(path) << "frames=" << measurement.frames << " cpu_seconds=" << cpu
+                            << " wall_seconds=" << wall << " max_rss_kib=" << usage.ru_maxrss << '\n';
     }
 }
 
@@ -93,7 +88,7 @@ extern "C" void glXSwapBuffers(void* display, unsigned long drawable)
     }
     ++measurement.frames;
     if (wall - measurement.startWall >= window) {
-        std::fflush(stdout);
+        static_cast<void>(std::fflush(stdout));
         report(wall - measurement.startWall, secondsOn(CLOCK_PROCESS_CPUTIME_ID) - measurement.startCpu);
         _exit(0);
     }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -39,6 +40,27 @@ ParticleSystem bornAt(sf::Vector2f spawnPoint, unsigned int count = 100)
     system.setSpawnPoint(spawnPoint);
     system.update(sf::Time::Zero);
     return system;
+}
+
+// Equal to the last bit: unlike ==, tells 0 from -0 and matches NaN with itself.
+bool sameBits(sf::Vector2f a, sf::Vector2f b)
+{
+    const auto bits = [](float value) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, &value, sizeof word);
+        return word;
+    };
+    return bits(a.x) == bits(b.x) && bits(a.y) == bits(b.y);
+}
+
+bool sameBits(const Particle& a, const Particle& b)
+{
+    return sameBits(a.velocity, b.velocity) && a.lifetime == b.lifetime && sameBits(a.acceleration, b.acceleration);
+}
+
+bool sameBits(const sf::Vertex& a, const sf::Vertex& b)
+{
+    return sameBits(a.position, b.position) && a.color == b.color && sameBits(a.texCoords, b.texCoords);
 }
 
 sf::Vector2f positionOf(const ParticleSystem& system, std::size_t index)
@@ -207,7 +229,7 @@ TEST(ParticleStorage, UpdateAllocatesNothing)
 
     // The counter itself must see allocations, or the check above proves nothing.
     const std::vector<int> probe(8);
-    EXPECT_GT(heapAllocationCount(), before);
+    EXPECT_GT(heapAllocationCount(), before) << probe.size();
 }
 
 TEST(ParticleReference, UpdateMatchesThePlainLoopToTheBitOverMixedSteps)
@@ -231,9 +253,9 @@ TEST(ParticleReference, UpdateMatchesThePlainLoopToTheBitOverMixedSteps)
         reference.update(step);
 
         for (std::size_t i = 0; i < count; ++i) {
-            ASSERT_EQ(std::memcmp(&system.getParticle(i), &reference.particles[i], sizeof(Particle)), 0)
+            ASSERT_TRUE(sameBits(system.getParticle(i), reference.particles[i]))
                 << "particle " << i << " after round " << round;
-            ASSERT_EQ(std::memcmp(&system.getPoints()[i], &reference.points[i], sizeof(sf::Vertex)), 0)
+            ASSERT_TRUE(sameBits(system.getPoints()[i], reference.points[i]))
                 << "vertex " << i << " after round " << round;
         }
     }
