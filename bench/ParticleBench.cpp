@@ -22,8 +22,7 @@ namespace {
 const sf::Time frame = sf::milliseconds(16);
 
 // A few hundred frames in, births are spread over time as they are in a running program.
-template <typename Fountain>
-void warmUp(Fountain& fountain)
+template <typename Fountain> void warmUp(Fountain& fountain)
 {
     fountain.spawnPoint = sf::Vector2f(300.f, 200.f);
     for (int i = 0; i < 300; ++i)
@@ -117,7 +116,10 @@ BENCHMARK(draw)->Arg(1000)->Arg(100000)->UseRealTime();
 // Keeps the console table and notes nanoseconds per particle of every run for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
-    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
+    SummaryReporter()
+        : ConsoleReporter(OO_Tabular)
+    {
+    }
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -146,8 +148,7 @@ public:
         }
         for (const long count : {1000L, 100000L})
             if (const double drawing = value("draw", count); drawing > 0)
-                std::printf("draw %-13ld %8.3f ns per particle (off-screen, clear + draw + display)\n", count,
-                            drawing);
+                std::printf("draw %-13ld %8.3f ns per particle (off-screen, clear + draw + display)\n", count, drawing);
     }
 
 private:

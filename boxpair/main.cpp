@@ -50,8 +50,7 @@ int main()
         return 1;
     desktop::exitCleanlyOnDisplayLoss(programName);
 
-    sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI", sf::Style::Default,
-                            sf::ContextSettings());
+    sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI", sf::Style::Default, sf::ContextSettings());
     window.setFramerateLimit(60);
     if (!desktop::checkWindowOpened(window, programName))
         return 1;

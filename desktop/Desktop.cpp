@@ -61,8 +61,7 @@ void exitCleanlyOnDisplayLoss(const char* programName)
 
 void matchViewToWindow(sf::RenderWindow& window, const sf::Event::SizeEvent& size)
 {
-    window.setView(sf::View(sf::FloatRect(0.f, 0.f, static_cast<float>(size.width),
-                                          static_cast<float>(size.height))));
+    window.setView(sf::View(sf::FloatRect(0.f, 0.f, static_cast<float>(size.width), static_cast<float>(size.height))));
 }
 
 } // namespace desktop

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/setup.sh" "$here/build" >/dev/null
+"$here/scripts/setup.sh" release >/dev/null
 bench="$here/build/bench/particle_bench"
 if [ -n "${DISPLAY:-}" ]; then
     "$bench" "$@"

@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-5}
 build="$here/build"
-"$here/scripts/setup.sh" "$build" >/dev/null
+"$here/scripts/setup.sh" release >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

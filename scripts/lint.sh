@@ -8,7 +8,7 @@ build=${1:-"$here/build"}
 sources='sparkfield boxpair desktop tests bench'
 
 if [ ! -f "$build/compile_commands.json" ]; then
-    "$here/scripts/setup.sh" "$build" >/dev/null
+    "$here/scripts/setup.sh" release >/dev/null
 fi
 
 echo "== clang-tidy"

@@ -9,5 +9,5 @@ case "$program" in
     *) echo "usage: $0 sparkfield|boxpair" >&2; exit 2 ;;
 esac
 
-"$here/scripts/setup.sh" "$here/build" >/dev/null
+"$here/scripts/setup.sh" release >/dev/null
 exec "$here/build/$program/$program" "$@"

@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need (Debian 12), then configures and builds.
-# Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
+# Installs what building, running and testing need (Debian 12), then configures and builds
+# one CMake preset: scripts/setup.sh [release|debug|sanitize], release by default.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-"$here/build"}
-shift || true
+preset=${1:-release}
 
 packages=(
-    cmake g++ make pkg-config
+    cmake g++ make pkg-config dpkg-dev
     libsfml-dev libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
-    clang-tidy cppcheck
+    clang-tidy clang-format cppcheck
 )
 
 missing=()
@@ -28,5 +27,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-cmake -S "$here" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$build_dir" --parallel "$(nproc)"
+cd "$here"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --parallel "$(nproc)"

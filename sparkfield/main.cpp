@@ -34,8 +34,7 @@ int main()
         return 1;
     desktop::exitCleanlyOnDisplayLoss(programName);
 
-    sf::RenderWindow window(sf::VideoMode(600, 400, 32), "Particles", sf::Style::Default,
-                            sf::ContextSettings());
+    sf::RenderWindow window(sf::VideoMode(600, 400, 32), "Particles", sf::Style::Default, sf::ContextSettings());
     if (!desktop::checkWindowOpened(window, programName))
         return 1;
 

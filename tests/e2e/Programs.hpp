@@ -29,20 +29,18 @@ class ProgramOnDisplay {
 public:
     ProgramOnDisplay(const std::string& path, const std::string& title,
                      const std::vector<std::string>& extraArguments = {})
-        : frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" +
-                         std::to_string(++runs))
+        : frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" + std::to_string(++runs))
     {
         static_cast<void>(std::remove(frameCountFile.c_str()));
         std::vector<std::string> arguments{path};
         arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
         program = std::make_unique<harness::ChildProcess>(
-            arguments, std::map<std::string, std::string>{
-                           {"DISPLAY", display.name()},
-                           {"LD_PRELOAD", SWAP_COUNTER_PATH},
-                           {"FRAME_COUNT_FILE", frameCountFile},
-                           // A sanitized build wants its runtime loaded first; the counter is
-                           // loaded before it and only forwards a call.
-                           {"ASAN_OPTIONS", sanitizerOptions()}});
+            arguments, std::map<std::string, std::string>{{"DISPLAY", display.name()},
+                                                          {"LD_PRELOAD", SWAP_COUNTER_PATH},
+                                                          {"FRAME_COUNT_FILE", frameCountFile},
+                                                          // A sanitized build wants its runtime loaded first; the
+                                                          // counter is loaded before it and only forwards a call.
+                                                          {"ASAN_OPTIONS", sanitizerOptions()}});
         window = display.findWindow(title, startTimeout).value_or(0);
     }
 
@@ -72,6 +70,14 @@ private:
     inline static int runs = 0;
     std::string frameCountFile;
 };
+
+// The program a test runs: the one just built, unless `variable` names another (an installed
+// copy, for instance).
+inline std::string programUnderTest(const char* variable, const char* built)
+{
+    const char* const other = std::getenv(variable);
+    return other != nullptr && *other != '\0' ? other : built;
+}
 
 // Runs a program where no window can be opened and checks it fails plainly.
 inline void expectCleanFailureWithout(const std::string& path, const std::string& programName,

@@ -57,8 +57,8 @@ long residentGrowthKib(const harness::ChildProcess& program)
 
 bool waitForLines(const harness::ChildProcess& program, std::size_t count)
 {
-    return program.waitForOutput([count](const std::string& out) { return harness::completeLines(out).size() >= count; },
-                                 startTimeout);
+    return program.waitForOutput(
+        [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
 }
 
 void expectCleanExit(harness::ChildProcess& program)
@@ -174,8 +174,8 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
     ASSERT_NE(run.window, 0u);
     ASSERT_TRUE(waitForLines(*run.program, 1));
     std::mt19937 random(2026);
-    const std::vector<std::string> otherKeys{"a", "z", "space", "Return", "Tab", "Shift_L", "Control_L",
-                                             "F1", "BackSpace", "1", "KP_Left", "Home"};
+    const std::vector<std::string> otherKeys{"a",         "z",  "space",     "Return", "Tab",     "Shift_L",
+                                             "Control_L", "F1", "BackSpace", "1",      "KP_Left", "Home"};
     const std::vector<std::string> arrows{"Left", "Right", "Up", "Down"};
     const auto storm = [&](const std::vector<std::string>& keys, int events) {
         std::vector<bool> held(keys.size(), false);
@@ -216,8 +216,8 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
 TEST(DisplayLoss, BothProgramsEndPlainlyWhenTheServerDies)
 {
     for (const bool running : {false, true}) {
-        for (const auto& [path, title, name] : {std::tuple{sparkfield, "Particles", "sparkfield"},
-                                                std::tuple{boxpair, "Chase AI", "boxpair"}}) {
+        for (const auto& [path, title, name] :
+             {std::tuple{sparkfield, "Particles", "sparkfield"}, std::tuple{boxpair, "Chase AI", "boxpair"}}) {
             SCOPED_TRACE(std::string(name) + (running ? " while running" : " while starting"));
             ProgramOnDisplay run{path, title};
             ASSERT_NE(run.window, 0u);

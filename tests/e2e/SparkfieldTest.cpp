@@ -10,7 +10,7 @@ namespace {
 
 using namespace e2e;
 
-const std::string sparkfield = SPARKFIELD_PATH;
+const std::string sparkfield = programUnderTest("SPARKFIELD_UNDER_TEST", SPARKFIELD_PATH);
 
 class Sparkfield : public ::testing::Test {
 protected:
@@ -26,10 +26,7 @@ protected:
         return e2e::fountainSettlesAround([this] { return run.display.capture(run.window); }, x, y);
     }
 
-    void savePicture(const std::string& name)
-    {
-        run.display.capture(run.window).writePpm(::testing::TempDir() + name);
-    }
+    void savePicture(const std::string& name) { run.display.capture(run.window).writePpm(::testing::TempDir() + name); }
 
     ProgramOnDisplay run{sparkfield, "Particles"};
 };

@@ -29,7 +29,7 @@ class ChildProcess {
 public:
     // `environment` entries override the parent's; an empty value removes the variable.
     explicit ChildProcess(const std::vector<std::string>& arguments,
-                 const std::map<std::string, std::string>& environment = {});
+                          const std::map<std::string, std::string>& environment = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -48,8 +48,7 @@ public:
     std::string standardError() const;
 
     // Waits at most `timeout` until `ready` holds for the output captured so far.
-    bool waitForOutput(const std::function<bool(const std::string&)>& ready,
-                       std::chrono::milliseconds timeout) const;
+    bool waitForOutput(const std::function<bool(const std::string&)>& ready, std::chrono::milliseconds timeout) const;
 
 private:
     void drain(int descriptor, std::string& into);

@@ -35,8 +35,8 @@ std::optional<Box> boundsOf(const Image& image, const std::function<bool(Pixel)>
 // Where the non-black pixels of a picture are and what colour they have.
 struct LitPixels {
     int count = 0;
-    int grey = 0;      // red, green and blue equal
-    double meanX = 0;  // centroid of the lit pixels
+    int grey = 0;     // red, green and blue equal
+    double meanX = 0; // centroid of the lit pixels
     double meanY = 0;
 };
 LitPixels litPixelsOf(const Image& image);

@@ -7,8 +7,8 @@
 
 #include <csignal>
 #include <cstdio>
-#include <stdexcept>
 #include <fcntl.h>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace harness {
@@ -42,9 +42,9 @@ VirtualDisplay::VirtualDisplay()
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     // Xvfb writes the display number it picked to the descriptor it is given, once it accepts
     // connections; the child inherits the write end under the same number.
-    server = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "2048x1536x24",
-        "-nolisten", "tcp", "-noreset"});
+    server = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd",
+                                                                     std::to_string(ready[1]), "-screen", "0",
+                                                                     "2048x1536x24", "-nolisten", "tcp", "-noreset"});
     close(ready[1]);
 
     std::string number;
@@ -169,17 +169,12 @@ void VirtualDisplay::requestClose(XID window)
     sync();
 }
 
-void VirtualDisplay::pressKey(const std::string& keyName)
+void VirtualDisplay::sendKeys(const std::vector<std::string>& keyNames, bool down)
 {
-    const KeyCode code = XKeysymToKeycode(connection, XStringToKeysym(keyName.c_str()));
-    XTestFakeKeyEvent(connection, code, True, CurrentTime);
-    sync();
-}
-
-void VirtualDisplay::releaseKey(const std::string& keyName)
-{
-    const KeyCode code = XKeysymToKeycode(connection, XStringToKeysym(keyName.c_str()));
-    XTestFakeKeyEvent(connection, code, False, CurrentTime);
+    for (const std::string& keyName : keyNames) {
+        const KeyCode code = XKeysymToKeycode(connection, XStringToKeysym(keyName.c_str()));
+        XTestFakeKeyEvent(connection, code, down ? True : False, CurrentTime);
+    }
     sync();
 }
 

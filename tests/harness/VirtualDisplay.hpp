@@ -37,10 +37,14 @@ public:
     // The request a desktop's close button sends (WM_DELETE_WINDOW), not a forced destroy.
     void requestClose(XID window);
 
-    void pressKey(const std::string& keyName);
-    void releaseKey(const std::string& keyName);
+    // Keys go down or up together, in one batch, so a frame is unlikely to see only some.
+    void pressKeys(const std::vector<std::string>& keyNames) { sendKeys(keyNames, true); }
+    void releaseKeys(const std::vector<std::string>& keyNames) { sendKeys(keyNames, false); }
+    void pressKey(const std::string& keyName) { sendKeys({keyName}, true); }
+    void releaseKey(const std::string& keyName) { sendKeys({keyName}, false); }
 
 private:
+    void sendKeys(const std::vector<std::string>& keyNames, bool down);
     void sync();
 
     std::unique_ptr<ChildProcess> server;

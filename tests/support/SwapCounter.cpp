@@ -14,9 +14,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 
 namespace {
 
@@ -57,8 +57,8 @@ void report(double wall, double cpu)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     if (const char* const path = std::getenv("FRAMELOOP_REPORT")) {
-        std::ofstream(path) << "frames=" << measurement.frames << " cpu_seconds=" << cpu
-                            << " wall_seconds=" << wall << " max_rss_kib=" << usage.ru_maxrss << '\n';
+        std::ofstream(path) << "frames=" << measurement.frames << " cpu_seconds=" << cpu << " wall_seconds=" << wall
+                            << " max_rss_kib=" << usage.ru_maxrss << '\n';
     }
 }
 

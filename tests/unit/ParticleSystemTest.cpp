@@ -178,9 +178,8 @@ TEST(ParticleMotion, ZeroElapsedChangesNoLifetimeAndMovesNothing)
 TEST(ParticleMotion, EveryLifetimeStaysWithinItsRangeAfterAnyUpdate)
 {
     ParticleSystem system(500);
-    const sf::Time steps[] = {sf::Time::Zero, sf::microseconds(1), sf::milliseconds(16),
-                              sf::milliseconds(999), sf::seconds(3.f), sf::seconds(5.f),
-                              sf::milliseconds(4000), sf::milliseconds(33)};
+    const sf::Time steps[] = {sf::Time::Zero,   sf::microseconds(1), sf::milliseconds(16),   sf::milliseconds(999),
+                              sf::seconds(3.f), sf::seconds(5.f),    sf::milliseconds(4000), sf::milliseconds(33)};
     for (int round = 0; round < 20; ++round) {
         for (const sf::Time step : steps) {
             system.update(step);
@@ -237,9 +236,8 @@ TEST(ParticleReference, UpdateMatchesThePlainLoopToTheBitOverMixedSteps)
     const unsigned int count = 2000;
     ParticleSystem system(count);
     ReferenceFountain reference(count);
-    const sf::Time steps[] = {sf::Time::Zero,       sf::milliseconds(16), sf::microseconds(1),
-                              sf::milliseconds(33), sf::seconds(3.5f),    sf::microseconds(16667),
-                              sf::milliseconds(1),  sf::seconds(7.f)};
+    const sf::Time steps[] = {sf::Time::Zero,    sf::milliseconds(16),    sf::microseconds(1), sf::milliseconds(33),
+                              sf::seconds(3.5f), sf::microseconds(16667), sf::milliseconds(1), sf::seconds(7.f)};
 
     for (unsigned int round = 0; round < 400; ++round) {
         const sf::Vector2f spawn(static_cast<float>(round % 7) * 50.f, 100.f + static_cast<float>(round % 3));
