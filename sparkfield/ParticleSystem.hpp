@@ -35,7 +35,6 @@ public:
     std::size_t getParticleCount() const { return particles.size(); }
     const Particle& getParticle(std::size_t index) const { return particles[index]; }
     const sf::VertexArray& getPoints() const { return points; }
-    sf::Vector2f getSpawnPoint() const { return spawnPoint; }
 
 private:
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
