@@ -1,50 +1,56 @@
 #!/usr/bin/env bash
-# Runs each program and the minimal SFML loop it is measured against, one after the other, on
-# a private virtual display; counts frames shown and CPU time over the same window of time and
-# prints them side by side with the ratios and goals.
-# Usage: scripts/frameloop-bench.sh [seconds to measure, default 5]
+# Runs each program and the minimal SFML loop it is measured against on a private virtual
+# display, in turn and for several rounds; counts frames shown and CPU time over the same window
+# of time, and prints the medians side by side with the ratios and goals.
+# Usage: scripts/frameloop-bench.sh [seconds to measure, default 5] [rounds, default 5]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-5}
+rounds=${2:-5}
 build="$here/build"
 "$here/scripts/setup.sh" release >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# measure NAME BINARY: leaves "frames=… cpu_seconds=… wall_seconds=… max_rss_kib=…" in $work/NAME
+programs=(sparkfield fixed_points boxpair empty_loop)
+declare -A binary=(
+    [sparkfield]="$build/sparkfield/sparkfield" [fixed_points]="$build/bench/fixed_points_loop"
+    [boxpair]="$build/boxpair/boxpair" [empty_loop]="$build/bench/empty_loop"
+)
+
+# measure NAME ROUND: appends "fps cpu_ms_per_frame rss_mib" for one run to $work/NAME
 measure() {
-    local name=$1 binary=$2
+    local name=$1 report="$work/$1.$2"
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-        env LD_PRELOAD="$build/tests/libswap_counter.so" FRAMELOOP_REPORT="$work/$name" \
+        env LD_PRELOAD="$build/tests/libswap_counter.so" FRAMELOOP_REPORT="$report" \
             FRAMELOOP_WARMUP=1 FRAMELOOP_SECONDS="$seconds" \
-        "$binary" >"$work/$name.out" 2>/dev/null || true
-    [ -s "$work/$name" ] || { echo "$name: no measurement" >&2; exit 1; }
+        "${binary[$name]}" >/dev/null 2>&1 || true
+    [ -s "$report" ] || { echo "$name: no measurement" >&2; exit 1; }
+    sed 's/[a-z_]*=//g' "$report" |
+        awk '{ printf "%.3f %.4f %.1f\n", $1 / $3, 1000 * $2 / $1, $4 / 1024 }' >>"$work/$name"
 }
 
-field() { sed -n "s/.*$2=\([0-9.]*\).*/\1/p" "$work/$1"; }
-
-measure sparkfield "$build/sparkfield/sparkfield"
-measure fixed_points "$build/bench/fixed_points_loop"
-measure boxpair "$build/boxpair/boxpair"
-measure empty_loop "$build/bench/empty_loop"
-
-printf '%-14s %8s %10s %16s %12s\n' program frames "frames/s" "CPU ms/frame" "peak RSS MiB"
-for name in sparkfield fixed_points boxpair empty_loop; do
-    awk -v name="$name" -v f="$(field "$name" frames)" -v c="$(field "$name" cpu_seconds)" \
-        -v w="$(field "$name" wall_seconds)" -v r="$(field "$name" max_rss_kib)" \
-        'BEGIN { printf "%-14s %8d %10.1f %16.3f %12.1f\n", name, f, f / w, 1000 * c / f, r / 1024 }'
+# Interleaved, so a change in the machine's speed during the run touches all alike.
+for round in $(seq "$rounds"); do
+    for name in "${programs[@]}"; do measure "$name" "$round"; done
 done
 
-awk -v sf="$(field sparkfield frames)" -v sw="$(field sparkfield wall_seconds)" \
-    -v ff="$(field fixed_points frames)" -v fw="$(field fixed_points wall_seconds)" \
-    -v bf="$(field boxpair frames)" -v bw="$(field boxpair wall_seconds)" -v bc="$(field boxpair cpu_seconds)" \
-    -v ef="$(field empty_loop frames)" -v ec="$(field empty_loop cpu_seconds)" '
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+column() { awk -v c="$2" '{ print $c }' "$work/$1" | median; }
+
+echo "medians of $rounds runs of $seconds s each"
+printf '%-14s %10s %14s %14s\n' program "frames/s" "CPU ms/frame" "peak RSS MiB"
+for name in "${programs[@]}"; do
+    printf '%-14s %10.1f %14.3f %14.1f\n' "$name" "$(column "$name" 1)" "$(column "$name" 2)" "$(column "$name" 3)"
+done
+
+awk -v sf="$(column sparkfield 1)" -v ff="$(column fixed_points 1)" -v bf="$(column boxpair 1)" \
+    -v bc="$(column boxpair 2)" -v ec="$(column empty_loop 2)" '
     function verdict(ok) { return ok ? "met" : "MISSED" }
     BEGIN {
-        spark = (sf / sw) / (ff / fw); box = bf / bw; cpu = (bc / bf) / (ec / ef)
-        printf "\nsparkfield frame rate / fixed-points loop: %.3f  (goal >= 0.90: %s)\n", spark, verdict(spark >= 0.90)
-        printf "boxpair frames per second:                 %.1f   (goal 60: %s)\n", box, verdict(box >= 59.0)
-        printf "boxpair CPU per frame / empty 60-fps loop: %.3f  (goal <= 1.40: %s)\n", cpu, verdict(cpu <= 1.40)
+        printf "\nsparkfield frame rate / fixed-points loop: %.3f  (goal >= 0.90: %s)\n", sf / ff, verdict(sf / ff >= 0.90)
+        printf "boxpair frames per second:                 %.1f   (goal 60: %s)\n", bf, verdict(bf >= 59.0)
+        printf "boxpair CPU per frame / empty 60-fps loop: %.3f  (goal <= 1.40: %s)\n", bc / ec, verdict(bc / ec <= 1.40)
     }'
