@@ -20,11 +20,7 @@ protected:
         ASSERT_TRUE(waitForLines(1));
     }
 
-    bool waitForLines(std::size_t count) const
-    {
-        return run.program->waitForOutput(
-            [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
-    }
+    bool waitForLines(std::size_t count) const { return e2e::waitForLines(*run.program, count); }
 
     std::optional<harness::Box> square(bool (*colour)(harness::Pixel))
     {
@@ -172,8 +168,7 @@ TEST(BoxpairArguments, AreIgnored)
 {
     ProgramOnDisplay run{boxpair, "Chase AI", {"--help", "garbage"}};
     ASSERT_NE(run.window, 0u);
-    ASSERT_TRUE(run.program->waitForOutput(
-        [](const std::string& out) { return harness::completeLines(out).size() >= 3; }, startTimeout));
+    ASSERT_TRUE(waitForLines(*run.program, 3));
     expectUntouchedReport(run.program->standardOutput());
 }
 

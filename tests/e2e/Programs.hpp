@@ -23,6 +23,13 @@ using namespace std::chrono_literals;
 constexpr auto startTimeout = 20s;
 constexpr auto exitTimeout = 10s;
 
+// Waits, within the start-up bound, until the program has printed `count` complete lines.
+inline bool waitForLines(const harness::ChildProcess& program, std::size_t count)
+{
+    return program.waitForOutput(
+        [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
+}
+
 // One run of a real program on its own virtual display, with the window found. A frame
 // counter is preloaded into it, so a test can compare what it printed with what it showed.
 class ProgramOnDisplay {

@@ -55,12 +55,6 @@ long residentGrowthKib(const harness::ChildProcess& program)
     return peak - base;
 }
 
-bool waitForLines(const harness::ChildProcess& program, std::size_t count)
-{
-    return program.waitForOutput(
-        [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
-}
-
 void expectCleanExit(harness::ChildProcess& program)
 {
     const auto status = program.waitForExit(exitTimeout);
