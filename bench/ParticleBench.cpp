@@ -1,6 +1,7 @@
 // Speed of the particle update against the plain reference loop and against a pass that only
 // reads and writes the same memory, at several sizes; and of drawing, where a display exists.
-// Prints Google Benchmark's table, then a summary in nanoseconds per particle with the ratios.
+// Each run reports its cost per particle as a counter; scripts/bench.sh sets the runs side by
+// side with Google Benchmark's compare.py.
 
 #include "ParticleSystem.hpp"
 #include "ReferenceFountain.hpp"
@@ -11,10 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <string>
 #include <vector>
 
 namespace {
@@ -31,9 +29,11 @@ void moveSpawnPoint(ReferenceFountain& fountain, sf::Vector2f position)
     fountain.spawnPoint = position;
 }
 
+// Time per particle, so that sizes and benchmarks compare directly.
 void setParticlesProcessed(benchmark::State& state)
 {
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["per_particle"] = benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // 16 ms updates, timed after a few hundred untimed ones, when births are spread over time as
@@ -101,63 +101,6 @@ BENCHMARK_TEMPLATE(steadyUpdates, ReferenceFountain)->Name("reference")->Apply(s
 BENCHMARK(memoryFloor)->Apply(sizes);
 BENCHMARK(draw)->Arg(1000)->Arg(100000)->UseRealTime();
 
-// Keeps the console table and notes nanoseconds per particle of every run for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    SummaryReporter()
-        : ConsoleReporter(OO_Tabular)
-    {
-    }
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations == 0)
-                continue;
-            const std::string name = run.benchmark_name();
-            const std::size_t slash = name.find('/');
-            const long count = std::stol(name.substr(slash + 1));
-            const double seconds = run.real_accumulated_time;
-            perParticle[name.substr(0, slash)][count] =
-                seconds * 1e9 / static_cast<double>(run.iterations) / static_cast<double>(count);
-        }
-    }
-
-    void printSummary() const
-    {
-        std::printf("\nns per particle      update  reference   floor     reference/update  update/floor\n");
-        for (const long count : {1000L, 10000L, 100000L, 1000000L}) {
-            const double fast = value("update", count);
-            const double plain = value("reference", count);
-            const double floor = value("memoryFloor", count);
-            std::printf("%-18ld %8.3f %10.3f %8.3f %18.2fx %12.2fx\n", count, fast, plain, floor, plain / fast,
-                        fast / floor);
-        }
-        for (const long count : {1000L, 100000L})
-            if (const double drawing = value("draw", count); drawing > 0)
-                std::printf("draw %-13ld %8.3f ns per particle (off-screen, clear + draw + display)\n", count, drawing);
-    }
-
-private:
-    double value(const std::string& benchmark, long count) const
-    {
-        const auto found = perParticle.find(benchmark);
-        if (found == perParticle.end() || found->second.count(count) == 0)
-            return 0;
-        return found->second.at(count);
-    }
-
-    std::map<std::string, std::map<long, double>> perParticle;
-};
-
 } // namespace
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printSummary();
-    return 0;
-}
+BENCHMARK_MAIN();

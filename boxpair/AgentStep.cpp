@@ -1,5 +1,7 @@
 #include "AgentStep.hpp"
 
+#include "Desktop.hpp"
+
 #include <cmath>
 
 namespace {
@@ -16,13 +18,6 @@ sf::Vector2f agentStep(sf::Vector2f player, sf::Vector2f agent)
                         2.f * static_cast<float>(std::sin(static_cast<double>(phi))));
 }
 
-// Half the size in whole pixels, rounded down.
-sf::Vector2f windowCentre(sf::Vector2u windowSize)
-{
-    const sf::Vector2u half = windowSize / 2u;
-    return sf::Vector2f(half);
-}
-
 // Strict on both sides: a corner exactly on an edge still counts as inside.
 bool outside(float coordinate, unsigned int extent)
 {
@@ -35,11 +30,11 @@ void stepAgent(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::Re
                std::ostream& report)
 {
     const sf::Vector2f step = agentStep(player.getPosition(), agent.getPosition());
-    report << step.x << ' ' << step.y << std::endl;
+    report << step.x << ' ' << step.y << '\n' << std::flush;
     agent.move(step);
 
     if (outside(agent.getPosition().x, windowSize.x))
-        agent.setPosition(windowCentre(windowSize));
+        agent.setPosition(desktop::windowCentre(windowSize));
     if (outside(agent.getPosition().y, windowSize.y))
-        agent.setPosition(windowCentre(windowSize));
+        agent.setPosition(desktop::windowCentre(windowSize));
 }

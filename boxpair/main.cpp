@@ -30,6 +30,7 @@ void handleEvents(sf::RenderWindow& window)
 }
 
 // Keys are read from the keyboard's state rather than from events, so holding one keeps moving.
+// That state is the whole keyboard's, so it is read only while the keys are meant for us.
 void movePlayer(sf::RectangleShape& player)
 {
     if (sf::Keyboard::isKeyPressed(sf::Keyboard::Left))
@@ -46,9 +47,9 @@ void movePlayer(sf::RectangleShape& player)
 
 int main()
 {
-    if (!desktop::checkDisplayAvailable(programName))
+    const desktop::DisplaySession display(programName);
+    if (!display.reachable())
         return 1;
-    desktop::exitCleanlyOnDisplayLoss(programName);
 
     sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI", sf::Style::Default, sf::ContextSettings());
     window.setFramerateLimit(60);
@@ -61,7 +62,8 @@ int main()
     while (window.isOpen()) {
         handleEvents(window);
 
-        movePlayer(player);
+        if (window.hasFocus())
+            movePlayer(player);
         stepAgent(window.getSize(), player, agent);
 
         window.clear(sf::Color::Black);

@@ -1,16 +1,33 @@
 #!/usr/bin/env bash
-# Builds and runs the particle benchmarks; ends with a table of nanoseconds per particle and
-# the ratios. Drawing is measured on a private virtual display when there is no desktop.
-# Extra arguments go to Google Benchmark (for example --benchmark_filter=update).
+# Builds and runs the particle benchmarks, then sets them side by side with Google Benchmark's
+# compare.py: the update against the plain reference loop, and against the memory floor.
+# Drawing is measured on a private virtual display when there is no desktop. Extra arguments
+# go to Google Benchmark (for example --benchmark_repetitions=5).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" release >/dev/null
+compare=/usr/share/benchmark/compare.py
+if [ ! -f "$compare" ] || ! python3 -c 'import scipy' 2>/dev/null; then
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends libbenchmark-tools python3-scipy
+fi
+
 bench="$here/build/bench/particle_bench"
+results=$(mktemp --suffix=.json)
+trap 'rm -f "$results"' EXIT
+arguments=(--benchmark_out="$results" --benchmark_out_format=json "$@")
 if [ -n "${DISPLAY:-}" ]; then
-    "$bench" "$@"
+    "$bench" "${arguments[@]}"
 else
     # -noreset: the server must not restart between two benchmarks that each open and close
     # the only connection.
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" "$bench" "$@"
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" "$bench" "${arguments[@]}"
 fi
+
+# compare.py prints (new - old) / old: -0.85 means the update takes 0.15 of the other's time.
+echo; echo "== update against the plain reference loop"
+python3 "$compare" benchmarksfiltered "$results" reference "$results" update
+echo; echo "== update against the memory floor"
+python3 "$compare" benchmarksfiltered "$results" memoryFloor "$results" update

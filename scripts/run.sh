@@ -1,13 +1,48 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs one program: scripts/run.sh sparkfield|boxpair [arguments...]
+# Builds one program and runs it: scripts/run.sh sparkfield|boxpair [arguments...]
+# The first time, it installs what building and running need (a compiler, CMake, make, SFML
+# and Xlib's headers) and builds the two programs only, no tests. Later, when nothing has
+# changed since the last build, it starts the program straight away.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-}
 case "$program" in
     sparkfield | boxpair) shift ;;
-    *) echo "usage: $0 sparkfield|boxpair" >&2; exit 2 ;;
+    *) echo "usage: $0 sparkfield|boxpair [arguments...]" >&2; exit 2 ;;
 esac
 
-"$here/scripts/setup.sh" release >/dev/null
-exec "$here/build/$program/$program" "$@"
+build="$here/build-programs"
+binary="$build/$program/$program"
+stamp="$build/.built-$program"
+sources=("$here/CMakeLists.txt" "$here/CMakePresets.json" "$here/sparkfield" "$here/boxpair" "$here/desktop")
+
+if [ -x "$binary" ] && [ -e "$stamp" ] && [ -z "$(find "${sources[@]}" -newer "$stamp" -print -quit)" ]; then
+    exec "$binary" "$@"
+fi
+
+step() { echo "==> $*" >&2; }
+
+packages=(cmake g++ make libsfml-dev libx11-dev)
+if command -v dpkg-query >/dev/null; then
+    missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null | grep -q '^ii' || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        step "Installing what building and running need: ${missing[*]} (with their dependencies)"
+        as_root=()
+        [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+        "${as_root[@]}" apt-get update
+        DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+fi
+
+cd "$here"
+step "Configuring (CMake preset 'programs')"
+cmake --preset programs >/dev/null
+step "Building $program"
+cmake --build --preset programs --target "$program" --parallel "$(nproc)"
+touch "$stamp"
+step "Starting $program"
+exec "$binary" "$@"

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 preset=${1:-release}
 
 packages=(
-    cmake g++ make pkg-config dpkg-dev
+    cmake g++ make pkg-config dpkg-dev file
     libsfml-dev libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
@@ -20,13 +20,14 @@ for package in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
+    echo "==> Installing: ${missing[*]}"
     as_root=()
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
     "${as_root[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 cd "$here"
+echo "==> Configuring and building (CMake preset '$preset')"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --parallel "$(nproc)"

@@ -19,20 +19,13 @@ void handleEvents(sf::RenderWindow& window)
     }
 }
 
-// Half the size in whole pixels, rounded down.
-sf::Vector2f windowCentre(const sf::RenderWindow& window)
-{
-    const sf::Vector2u half = window.getSize() / 2u;
-    return sf::Vector2f(half);
-}
-
 } // namespace
 
 int main()
 {
-    if (!desktop::checkDisplayAvailable(programName))
+    const desktop::DisplaySession display(programName);
+    if (!display.reachable())
         return 1;
-    desktop::exitCleanlyOnDisplayLoss(programName);
 
     sf::RenderWindow window(sf::VideoMode(600, 400, 32), "Particles", sf::Style::Default, sf::ContextSettings());
     if (!desktop::checkWindowOpened(window, programName))
@@ -44,10 +37,10 @@ int main()
     while (window.isOpen()) {
         handleEvents(window);
 
-        particles.setSpawnPoint(windowCentre(window));
+        particles.setSpawnPoint(desktop::windowCentre(window.getSize()));
         particles.update(clock.restart());
 
-        window.clear(sf::Color(0, 0, 0, 255));
+        window.clear(sf::Color::Black);
         window.draw(particles, sf::RenderStates::Default);
         window.display();
     }

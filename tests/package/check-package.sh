@@ -21,8 +21,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(field Version)" = "$version" ] || fail "version is '$(field Version)', expected $version"
 [ -n "$(field Maintainer)" ] || fail "no maintainer"
 [ -n "$(field Description)" ] || fail "no description"
-for library in libsfml-graphics2.5 libsfml-window2.5 libsfml-system2.5; do
-    field Depends | grep -q "$library" || fail "does not depend on $library: $(field Depends)"
+# The SFML packages are the ones that hold the libraries the built program loads, whatever
+# SFML release this Debian brings.
+for module in graphics window system; do
+    library=$(ldd "$build/sparkfield/sparkfield" | awk -v name="libsfml-$module" 'index($1, name) == 1 { print $3 }')
+    [ -n "$library" ] || fail "sparkfield does not load libsfml-$module"
+    package=$(dpkg -S "$(readlink -f "$library")" | cut -d: -f1)
+    field Depends | grep -qw "$package" || fail "does not depend on $package: $(field Depends)"
 done
 
 root="$scratch/root"

@@ -15,12 +15,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 
 namespace {
-
-using SwapBuffers = void (*)(void*, unsigned long);
 
 double secondsOn(clockid_t clock)
 {
@@ -62,16 +61,12 @@ void report(double wall, double cpu)
     }
 }
 
-} // namespace
-
-extern "C" void glXSwapBuffers(void* display, unsigned long drawable)
+void countSwap()
 {
-    static const auto realSwap = reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     static const double warmUp = setting("FRAMELOOP_WARMUP", 1.0);
     static const double window = setting("FRAMELOOP_SECONDS", 5.0);
     static const bool measuring = std::getenv("FRAMELOOP_REPORT") != nullptr;
 
-    realSwap(display, drawable);
     ++totalSwaps;
     if (!measuring)
         return;
@@ -92,4 +87,83 @@ extern "C" void glXSwapBuffers(void* display, unsigned long drawable)
         report(wall - measurement.startWall, secondsOn(CLOCK_PROCESS_CPUTIME_ID) - measurement.startCpu);
         _exit(0);
     }
+}
+
+// SFML reaches glXSwapBuffers in one of three ways, depending on its version: linked directly
+// (2.5), or looked up at run time through dlsym or glXGetProcAddress(ARB) on a libGL it opened
+// itself (2.6). Each way hands out the counting swap below instead of the real one.
+
+using SwapBuffers = void (*)(void*, unsigned long);
+using GetProcAddress = void* (*)(const unsigned char*);
+using LookUp = void* (*)(void*, const char*);
+
+SwapBuffers realSwap = nullptr;
+GetProcAddress realGetProcAddress = nullptr;
+
+LookUp realDlsym()
+{
+    static const auto real = [] {
+        void* found = dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.34");
+        if (found == nullptr)
+            found = dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.2.5");
+        return reinterpret_cast<LookUp>(found);
+    }();
+    return real;
+}
+
+void countingSwap(void* display, unsigned long drawable)
+{
+    realSwap(display, drawable);
+    countSwap();
+}
+
+void* countingGetProcAddress(const unsigned char* name);
+
+void* substitute(const char* name, void* real)
+{
+    if (real == nullptr || name == nullptr)
+        return real;
+    if (std::strcmp(name, "glXSwapBuffers") == 0) {
+        realSwap = reinterpret_cast<SwapBuffers>(real);
+        return reinterpret_cast<void*>(&countingSwap);
+    }
+    if (std::strcmp(name, "glXGetProcAddressARB") == 0 || std::strcmp(name, "glXGetProcAddress") == 0) {
+        realGetProcAddress = reinterpret_cast<GetProcAddress>(real);
+        return reinterpret_cast<void*>(&countingGetProcAddress);
+    }
+    return real;
+}
+
+void* countingGetProcAddress(const unsigned char* name)
+{
+    return substitute(reinterpret_cast<const char*>(name), realGetProcAddress(name));
+}
+
+} // namespace
+
+extern "C" {
+
+void* dlsym(void* handle, const char* name)
+{
+    return substitute(name, realDlsym()(handle, name));
+}
+
+void glXSwapBuffers(void* display, unsigned long drawable)
+{
+    if (realSwap == nullptr)
+        realSwap = reinterpret_cast<SwapBuffers>(realDlsym()(RTLD_NEXT, "glXSwapBuffers"));
+    countingSwap(display, drawable);
+}
+
+void* glXGetProcAddressARB(const unsigned char* name)
+{
+    if (realGetProcAddress == nullptr)
+        realGetProcAddress = reinterpret_cast<GetProcAddress>(realDlsym()(RTLD_NEXT, "glXGetProcAddressARB"));
+    return countingGetProcAddress(name);
+}
+
+void* glXGetProcAddress(const unsigned char* name)
+{
+    return glXGetProcAddressARB(name);
+}
 }

@@ -17,13 +17,17 @@ const char* __ubsan_default_options()
     return "print_stacktrace=1:halt_on_error=1";
 }
 
-// Memory the graphics driver keeps until the process ends.
+// Memory the graphics stack keeps until the process ends, each where a report names it.
 //
-// swrast_dri.so: Mesa's software renderer keeps a few 56-byte blocks from calloc for the life
-// of any process that made a GL context.
+// swrast_dri.so: Mesa 22's software renderer keeps a few 56-byte blocks from calloc for the
+// life of any process that made a GL context.
+// libGLX_mesa.so: Mesa 25's GLX keeps its per-display and per-screen records (a few hundred
+// small blocks) and never frees them; the renderer itself moved to libgallium, which the
+// records point into.
 const char* __lsan_default_suppressions()
 {
-    return "leak:swrast_dri.so\n";
+    return "leak:swrast_dri.so\n"
+           "leak:libGLX_mesa.so\n";
 }
 }
 
