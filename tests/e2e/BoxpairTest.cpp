@@ -31,7 +31,7 @@ protected:
     {
         (this->*request)();
         const auto status = run.program->waitForExit(exitTimeout);
-        ASSERT_TRUE(status.has_value()) << "did not end";
+        ASSERT_HAS_VALUE(status) << "did not end";
         EXPECT_TRUE(status->exited);
         EXPECT_EQ(status->code, 0);
         const std::string output = run.program->standardOutput();
@@ -99,6 +99,7 @@ TEST_F(Boxpair, DrawsTheRedAgentWhereItsPrintedStepsHaveTakenIt)
             return agent.has_value();
         },
         startTimeout));
+    ASSERT_HAS_VALUE(agent);
 
     bool matched = false;
     for (std::size_t frame = before == 0 ? 0 : before - 1; frame <= after && !matched; ++frame) {
@@ -118,21 +119,21 @@ TEST_F(Boxpair, HoldingArrowKeysMovesTheBlueSquareAndNothingElseDoes)
     // more or less than the others: counts are checked to within that one frame.
     holdKeysForFrames({"Left", "Right"}, 10);
     std::optional<harness::Box> player = square(harness::isBlue);
-    ASSERT_TRUE(player.has_value());
+    ASSERT_HAS_VALUE(player);
     EXPECT_NEAR(player->left, 120, 5) << "Left and Right together cancel";
     EXPECT_EQ(player->top, 60);
 
     const int leftBefore = player->left;
     holdKeysForFrames({"a", "space", "Return"}, 10);
     player = square(harness::isBlue);
-    ASSERT_TRUE(player.has_value());
+    ASSERT_HAS_VALUE(player);
     EXPECT_EQ(player->left, leftBefore);
     EXPECT_EQ(player->top, 60);
 
     // Away from the agent, which comes from the lower right, so nothing covers the player.
     holdKeysForFrames({"Left", "Up"}, 8);
     player = square(harness::isBlue);
-    ASSERT_TRUE(player.has_value());
+    ASSERT_HAS_VALUE(player);
     EXPECT_EQ(player->width, 50);
     EXPECT_EQ(player->height, 50);
     EXPECT_LE(player->left, leftBefore - 5 * 7);
@@ -159,7 +160,7 @@ TEST_F(Boxpair, KeepsTheSquaresUnstretchedAfterAResize)
     ASSERT_TRUE(waitForLines(resizedAt + 3));
 
     const std::optional<harness::Box> agent = square(harness::isRed);
-    ASSERT_TRUE(agent.has_value());
+    ASSERT_HAS_VALUE(agent);
     EXPECT_EQ(agent->width, 50);
     EXPECT_EQ(agent->height, 50);
 }

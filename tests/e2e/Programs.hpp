@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.hpp"
+#include "Scenes.hpp"
 #include "VirtualDisplay.hpp"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,13 @@
 #include <vector>
 
 #include <unistd.h>
+
+// ASSERT_TRUE(optional.has_value()) in a form that static analysis can follow: what comes
+// after it may use the value.
+#define ASSERT_HAS_VALUE(optional)                                                                                     \
+    if ((optional).has_value()) {                                                                                      \
+    } else                                                                                                             \
+        FAIL() << #optional " holds no value. "
 
 namespace e2e {
 
@@ -35,8 +43,10 @@ inline bool waitForLines(const harness::ChildProcess& program, std::size_t count
 class ProgramOnDisplay {
 public:
     ProgramOnDisplay(const std::string& path, const std::string& title,
-                     const std::vector<std::string>& extraArguments = {})
-        : frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" + std::to_string(++runs))
+                     const std::vector<std::string>& extraArguments = {},
+                     harness::Desktop desktop = harness::Desktop::Bare)
+        : display(desktop)
+        , frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" + std::to_string(++runs))
     {
         static_cast<void>(std::remove(frameCountFile.c_str()));
         std::vector<std::string> arguments{path};
@@ -78,6 +88,41 @@ private:
     std::string frameCountFile;
 };
 
+// Waits for the program to end and checks it ended by itself with status 0.
+inline void expectCleanExit(harness::ChildProcess& program)
+{
+    const auto status = program.waitForExit(exitTimeout);
+    ASSERT_HAS_VALUE(status) << "did not end";
+    EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
+    EXPECT_EQ(status->code, 0);
+}
+
+inline bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y)
+{
+    return e2e::fountainSettlesAround([&] { return run.display.capture(run.window); }, x, y);
+}
+
+inline std::optional<harness::Box> squareOf(ProgramOnDisplay& run, bool (*colour)(harness::Pixel))
+{
+    return harness::boundsOf(run.display.capture(run.window), colour);
+}
+
+// The red square, drawn over the blue one, keeps its 50 pixels whatever the window's size.
+// Right after a change of size a picture may still hold the old frame, so this waits for one.
+inline void expectSquaresUnstretched(ProgramOnDisplay& run)
+{
+    std::optional<harness::Box> agent;
+    harness::waitUntil(
+        [&] {
+            agent = squareOf(run, harness::isRed);
+            return agent.has_value() && agent->width == 50 && agent->height == 50;
+        },
+        startTimeout);
+    ASSERT_HAS_VALUE(agent);
+    EXPECT_EQ(agent->width, 50);
+    EXPECT_EQ(agent->height, 50);
+}
+
 // The program a test runs: the one just built, unless `variable` names another (an installed
 // copy, for instance).
 inline std::string programUnderTest(const char* variable, const char* built)
@@ -92,7 +137,7 @@ inline void expectCleanFailureWithout(const std::string& path, const std::string
 {
     harness::ChildProcess program({path}, {{"DISPLAY", displayValue}});
     const auto status = program.waitForExit(exitTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running without a display";
+    ASSERT_HAS_VALUE(status) << "still running without a display";
     EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
     EXPECT_EQ(status->code, 1);
     EXPECT_EQ(program.standardOutput(), "");

@@ -55,32 +55,6 @@ long residentGrowthKib(const harness::ChildProcess& program)
     return peak - base;
 }
 
-void expectCleanExit(harness::ChildProcess& program)
-{
-    const auto status = program.waitForExit(exitTimeout);
-    ASSERT_TRUE(status.has_value()) << "did not end";
-    EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
-    EXPECT_EQ(status->code, 0);
-}
-
-bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y)
-{
-    return e2e::fountainSettlesAround([&] { return run.display.capture(run.window); }, x, y);
-}
-
-std::optional<harness::Box> squareOf(ProgramOnDisplay& run, bool (*colour)(harness::Pixel))
-{
-    return harness::boundsOf(run.display.capture(run.window), colour);
-}
-
-void expectSquaresUnstretched(ProgramOnDisplay& run)
-{
-    const std::optional<harness::Box> agent = squareOf(run, harness::isRed);
-    ASSERT_TRUE(agent.has_value());
-    EXPECT_EQ(agent->width, 50);
-    EXPECT_EQ(agent->height, 50);
-}
-
 } // namespace
 
 TEST(LongRun, SparkfieldKeepsItsMemoryFlat)
@@ -158,7 +132,7 @@ TEST(ResizeExtremes, BoxpairSurvivesOnePixelAndAVeryLargeWindow)
             expectSquaresUnstretched(run);
     }
     const std::optional<harness::Box> player = squareOf(run, harness::isBlue);
-    ASSERT_TRUE(player.has_value());
+    ASSERT_HAS_VALUE(player);
     EXPECT_EQ(player->top, 60);
 }
 
@@ -189,7 +163,7 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
     storm(otherKeys, 300);
     expectUntouchedReport(run.program->standardOutput());
     std::optional<harness::Box> player = squareOf(run, harness::isBlue);
-    ASSERT_TRUE(player.has_value());
+    ASSERT_HAS_VALUE(player);
     EXPECT_EQ(player->left, 120);
     EXPECT_EQ(player->top, 60);
 
@@ -222,7 +196,7 @@ TEST(DisplayLoss, BothProgramsEndPlainlyWhenTheServerDies)
             run.display.terminateServer();
 
             const auto status = run.program->waitForExit(exitTimeout);
-            ASSERT_TRUE(status.has_value()) << "hangs without its display";
+            ASSERT_HAS_VALUE(status) << "hangs without its display";
             EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
             EXPECT_EQ(status->code, 1);
             EXPECT_EQ(harness::completeLines(run.program->standardError()).back(),

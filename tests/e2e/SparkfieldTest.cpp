@@ -65,7 +65,7 @@ TEST_F(Sparkfield, EndsWithStatusZeroAndNoOutputOnACloseRequest)
     run.display.requestClose(run.window);
 
     const auto status = run.program->waitForExit(exitTimeout);
-    ASSERT_TRUE(status.has_value()) << "did not end after a close request";
+    ASSERT_HAS_VALUE(status) << "did not end after a close request";
     EXPECT_TRUE(status->exited);
     EXPECT_EQ(status->code, 0) << run.program->standardError();
     EXPECT_EQ(run.program->standardOutput(), "");

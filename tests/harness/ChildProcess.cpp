@@ -35,8 +35,10 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
     pointers.reserve(strings.size() + 1);
+    // exec takes non-const pointers. operator[] rather than data(): cppcheck takes data() for
+    // const and would ask for a const reference here.
     std::transform(strings.begin(), strings.end(), std::back_inserter(pointers),
-                   [](std::string& text) { return text.data(); });
+                   [](std::string& text) { return &text[0]; });
     pointers.push_back(nullptr);
     return pointers;
 }

@@ -3,11 +3,17 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+extern "C" {
+#include <xdo.h>
+}
 
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -34,17 +40,30 @@ unsigned int lowestSetBit(unsigned long mask)
 
 } // namespace
 
-VirtualDisplay::VirtualDisplay()
+VirtualDisplay::VirtualDisplay(Desktop desktop)
+{
+    if (desktop == Desktop::Weston) {
+        startWeston();
+        return;
+    }
+    startXvfb();
+    if (desktop == Desktop::Openbox)
+        startOpenbox();
+}
+
+void VirtualDisplay::startXvfb()
 {
     int ready[2];
     if (pipe(ready) != 0)
         throw std::runtime_error("cannot create a pipe for Xvfb");
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     // Xvfb writes the display number it picked to the descriptor it is given, once it accepts
-    // connections; the child inherits the write end under the same number.
-    server = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd",
-                                                                     std::to_string(ready[1]), "-screen", "0",
-                                                                     "2048x1536x24", "-nolisten", "tcp", "-noreset"});
+    // connections; the child inherits the write end under the same number. Hand-written, as
+    // no library starts a server this way.
+    server = std::make_unique<ChildProcess>(std::vector<std::string>{
+        "/usr/bin/Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "2048x1536x24", "-nolisten", "tcp",
+        // reports each client that connects
+        "-audit", "4"});
     close(ready[1]);
 
     std::string number;
@@ -54,50 +73,156 @@ VirtualDisplay::VirtualDisplay()
     close(ready[0]);
     if (number.empty())
         throw std::runtime_error("Xvfb did not start: " + server->standardError());
-
     displayName = ":" + number;
-    connection = XOpenDisplay(displayName.c_str());
-    if (connection == nullptr)
-        throw std::runtime_error("cannot connect to " + displayName);
-    XSetErrorHandler(ignoreXErrors);
+    client();
+}
+
+void VirtualDisplay::startOpenbox()
+{
+    manager = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/openbox", "--sm-disable"},
+                                             std::map<std::string, std::string>{{"DISPLAY", displayName}});
+    // A window manager announces itself on the root window once it manages windows.
+    const Atom supporting = XInternAtom(client(), "_NET_SUPPORTING_WM_CHECK", False);
+    const bool ready = waitUntil(
+        [&] {
+            Atom type = 0;
+            int format = 0;
+            unsigned long items = 0;
+            unsigned long left = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(client(), DefaultRootWindow(client()), supporting, 0, 1, False, AnyPropertyType, &type,
+                               &format, &items, &left, &data);
+            if (data != nullptr)
+                XFree(data);
+            return items > 0;
+        },
+        10s);
+    if (!ready)
+        throw DesktopUnavailable("openbox did not start: " + manager->standardError());
+}
+
+// Weston picks the X display number for XWayland itself and says which in its log; XWayland
+// starts when the first X client connects.
+void VirtualDisplay::startWeston()
+{
+    std::string directory = std::filesystem::temp_directory_path() / "weston-XXXXXX";
+    if (mkdtemp(directory.data()) == nullptr)
+        throw std::runtime_error("cannot make a runtime folder for weston");
+    runtimeDirectory = directory;
+    const std::string log = runtimeDirectory + "/weston.log";
+    try {
+        manager = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"/usr/bin/weston", "--backend=headless-backend.so", "--xwayland", "--width=1280",
+                                     "--height=1024", "--idle-time=0", "--socket=wayland-test", "--log=" + log},
+            std::map<std::string, std::string>{
+                {"XDG_RUNTIME_DIR", runtimeDirectory}, {"WAYLAND_DISPLAY", ""}, {"DISPLAY", ""}});
+    } catch (const std::exception& error) {
+        throw DesktopUnavailable(std::string("weston cannot run: ") + error.what());
+    }
+    const std::string marker = "xserver listening on display ";
+    std::string text;
+    waitUntil(
+        [&] {
+            std::ifstream file(log);
+            text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            return text.find(marker) != std::string::npos || !manager->running();
+        },
+        20s);
+    const std::size_t at = text.find(marker);
+    if (at == std::string::npos)
+        throw DesktopUnavailable("weston with XWayland did not start:\n" + text + manager->standardError());
+    displayName = text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
+    client();
 }
 
 VirtualDisplay::~VirtualDisplay()
 {
+    disconnect();
+    if (manager) {
+        manager->signal(SIGTERM);
+        manager->waitForExit(5s);
+    }
+    if (server) {
+        server->signal(SIGTERM);
+        server->waitForExit(5s);
+    }
+    if (!runtimeDirectory.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(runtimeDirectory, ignored);
+    }
+}
+
+Display* VirtualDisplay::client()
+{
+    if (connection == nullptr) {
+        // A server that has just lost its last client may still be resetting for a moment.
+        waitUntil([&] { return (connection = XOpenDisplay(displayName.c_str())) != nullptr; }, 5s);
+        if (connection == nullptr)
+            throw std::runtime_error("cannot connect to " + displayName);
+        XSetErrorHandler(ignoreXErrors);
+    }
+    return connection;
+}
+
+xdo* VirtualDisplay::automation()
+{
+    if (xdoContext == nullptr)
+        xdoContext = xdo_new_with_opened_display(client(), displayName.c_str(), 0);
+    return xdoContext;
+}
+
+void VirtualDisplay::disconnect()
+{
+    if (xdoContext != nullptr)
+        xdo_free(xdoContext);
+    xdoContext = nullptr;
     if (connection != nullptr)
         XCloseDisplay(connection);
-    server->signal(SIGTERM);
-    server->waitForExit(5s);
+    connection = nullptr;
+}
+
+std::size_t VirtualDisplay::clientsConnected() const
+{
+    const std::string log = server->standardError();
+    std::size_t count = 0;
+    for (std::size_t at = log.find(" connected from "); at != std::string::npos;
+         at = log.find(" connected from ", at + 1))
+        ++count;
+    return count;
 }
 
 void VirtualDisplay::terminateServer()
 {
     // Our own connection would die with the server; let it go first.
-    XCloseDisplay(connection);
-    connection = nullptr;
+    disconnect();
+    if (manager) {
+        manager->signal(SIGKILL);
+        manager->waitForExit(5s);
+    }
     server->signal(SIGKILL);
     server->waitForExit(5s);
 }
 
 std::optional<XID> VirtualDisplay::findWindow(const std::string& wantedTitle, std::chrono::milliseconds timeout)
 {
+    const std::string pattern = "^" + wantedTitle + "$";
+    xdo_search_t search{};
+    search.winname = pattern.c_str();
+    search.searchmask = SEARCH_NAME;
+    search.only_visible = True;
+    search.max_depth = -1;
+    search.require = xdo_search_t::SEARCH_ALL;
+    search.limit = 1;
     std::optional<XID> found;
     waitUntil(
         [&] {
-            Window root = 0;
-            Window parent = 0;
-            Window* children = nullptr;
+            Window* windows = nullptr;
             unsigned int count = 0;
-            if (XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count) == 0)
-                return false;
-            for (unsigned int i = 0; i < count && !found; ++i) {
-                XWindowAttributes attributes;
-                if (XGetWindowAttributes(connection, children[i], &attributes) != 0 &&
-                    attributes.map_state == IsViewable && title(children[i]) == wantedTitle)
-                    found = children[i];
-            }
-            if (children != nullptr)
-                XFree(children);
+            xdo_search_windows(automation(), &search, &windows, &count);
+            if (count > 0)
+                found = windows[0];
+            if (windows != nullptr)
+                XFree(windows);
             return found.has_value();
         },
         timeout);
@@ -108,7 +233,7 @@ std::string VirtualDisplay::title(XID window)
 {
     char* rawName = nullptr;
     std::string result;
-    if (XFetchName(connection, window, &rawName) != 0 && rawName != nullptr) {
+    if (XFetchName(client(), window, &rawName) != 0 && rawName != nullptr) {
         result = rawName;
         XFree(rawName);
     }
@@ -117,16 +242,17 @@ std::string VirtualDisplay::title(XID window)
 
 std::pair<int, int> VirtualDisplay::size(XID window)
 {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(connection, window, &attributes);
-    return {attributes.width, attributes.height};
+    unsigned int width = 0;
+    unsigned int height = 0;
+    xdo_get_window_size(automation(), window, &width, &height);
+    return {static_cast<int>(width), static_cast<int>(height)};
 }
 
 Image VirtualDisplay::capture(XID window)
 {
     const auto [width, height] = size(window);
     Image image;
-    XImage* const shot = XGetImage(connection, window, 0, 0, static_cast<unsigned int>(width),
+    XImage* const shot = XGetImage(client(), window, 0, 0, static_cast<unsigned int>(width),
                                    static_cast<unsigned int>(height), AllPlanes, ZPixmap);
     if (shot == nullptr)
         return image;
@@ -152,7 +278,8 @@ void VirtualDisplay::resize(XID window, int width, int height)
 {
     // Pictures can only be taken of what is on screen, so an enlarged window moves to the
     // top-left corner, as a desktop keeps a window on screen.
-    XMoveResizeWindow(connection, window, 0, 0, static_cast<unsigned int>(width), static_cast<unsigned int>(height));
+    xdo_move_window(automation(), window, 0, 0);
+    xdo_set_window_size(automation(), window, width, height, 0);
     sync();
 }
 
@@ -161,26 +288,105 @@ void VirtualDisplay::requestClose(XID window)
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(client(), "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(client(), "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(connection, window, False, NoEventMask, &event);
+    XSendEvent(client(), window, False, NoEventMask, &event);
     sync();
 }
 
 void VirtualDisplay::sendKeys(const std::vector<std::string>& keyNames, bool down)
 {
-    for (const std::string& keyName : keyNames) {
-        const KeyCode code = XKeysymToKeycode(connection, XStringToKeysym(keyName.c_str()));
-        XTestFakeKeyEvent(connection, code, down ? True : False, CurrentTime);
-    }
+    std::string chord;
+    for (const std::string& keyName : keyNames)
+        chord += (chord.empty() ? "" : "+") + keyName;
+    if (down)
+        xdo_send_keysequence_window_down(automation(), CURRENTWINDOW, chord.c_str(), 0);
+    else
+        xdo_send_keysequence_window_up(automation(), CURRENTWINDOW, chord.c_str(), 0);
     sync();
+}
+
+// EWMH requests to the window manager: libxdo has no call for these, so they are written out.
+void VirtualDisplay::changeState(XID window, bool on, const char* property)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(client(), "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+    event.xclient.data.l[1] = static_cast<long>(XInternAtom(client(), property, False));
+    event.xclient.data.l[3] = 1; // from an application
+    XSendEvent(client(), DefaultRootWindow(client()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    sync();
+}
+
+void VirtualDisplay::closeThroughWindowManager(XID window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(client(), "_NET_CLOSE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = CurrentTime;
+    event.xclient.data.l[1] = 2; // from a pager or panel, as a title bar's button is
+    XSendEvent(client(), DefaultRootWindow(client()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    sync();
+}
+
+void VirtualDisplay::maximise(XID window, bool on)
+{
+    changeState(window, on, "_NET_WM_STATE_MAXIMIZED_VERT");
+    changeState(window, on, "_NET_WM_STATE_MAXIMIZED_HORZ");
+}
+
+void VirtualDisplay::fullscreen(XID window, bool on)
+{
+    changeState(window, on, "_NET_WM_STATE_FULLSCREEN");
+}
+
+void VirtualDisplay::minimise(XID window)
+{
+    xdo_minimize_window(automation(), window);
+    sync();
+}
+
+void VirtualDisplay::activate(XID window)
+{
+    xdo_activate_window(automation(), window);
+    sync();
+}
+
+void VirtualDisplay::waitForMapState(XID window, bool viewable)
+{
+    xdo_wait_for_window_map_state(automation(), window, viewable ? IsViewable : IsUnmapped);
+}
+
+XID VirtualDisplay::openOtherWindow(const std::string& windowTitle)
+{
+    Display* const display = client();
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0,
+                                              WhitePixel(display, DefaultScreen(display)));
+    XStoreName(display, window, windowTitle.c_str());
+    XMapWindow(display, window);
+    sync();
+    xdo_wait_for_window_map_state(automation(), window, IsViewable);
+    activate(window);
+    return window;
+}
+
+XID VirtualDisplay::focusedWindow()
+{
+    Window focused = 0;
+    xdo_get_focused_window_sane(automation(), &focused);
+    return focused;
 }
 
 void VirtualDisplay::sync()
 {
-    XSync(connection, False);
+    XSync(client(), False);
 }
 
 } // namespace harness

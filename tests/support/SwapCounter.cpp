@@ -24,7 +24,8 @@ namespace {
 double secondsOn(clockid_t clock)
 {
     timespec now{};
-    clock_gettime(clock, &now);
+    if (clock_gettime(clock, &now) != 0)
+        return 0;
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
@@ -89,77 +90,67 @@ void countSwap()
     }
 }
 
-// SFML reaches glXSwapBuffers in one of three ways, depending on its version: linked directly
-// (2.5), or looked up at run time through dlsym or glXGetProcAddress(ARB) on a libGL it opened
-// itself (2.6). Each way hands out the counting swap below instead of the real one.
+// SFML reaches glXSwapBuffers in one of two ways, depending on its version: linked directly
+// (2.5), or looked up at run time in a libGL that it opens itself, through dlsym or
+// glXGetProcAddressARB (2.6). For the second, opening libGL hands out this library instead:
+// it defines the two functions that matter and depends on libGL for all the others, so a
+// lookup in it finds everything it would have found in libGL.
 
 using SwapBuffers = void (*)(void*, unsigned long);
 using GetProcAddress = void* (*)(const unsigned char*);
-using LookUp = void* (*)(void*, const char*);
+using Open = void* (*)(const char*, int);
 
-SwapBuffers realSwap = nullptr;
-GetProcAddress realGetProcAddress = nullptr;
-
-LookUp realDlsym()
+template <typename Function> Function next(const char* name)
 {
-    static const auto real = [] {
-        void* found = dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.34");
-        if (found == nullptr)
-            found = dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.2.5");
-        return reinterpret_cast<LookUp>(found);
-    }();
-    return real;
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
 void countingSwap(void* display, unsigned long drawable)
 {
+    static const auto realSwap = next<SwapBuffers>("glXSwapBuffers");
     realSwap(display, drawable);
     countSwap();
 }
 
-void* countingGetProcAddress(const unsigned char* name);
-
-void* substitute(const char* name, void* real)
+bool isLibGL(const char* file)
 {
-    if (real == nullptr || name == nullptr)
-        return real;
-    if (std::strcmp(name, "glXSwapBuffers") == 0) {
-        realSwap = reinterpret_cast<SwapBuffers>(real);
-        return reinterpret_cast<void*>(&countingSwap);
-    }
-    if (std::strcmp(name, "glXGetProcAddressARB") == 0 || std::strcmp(name, "glXGetProcAddress") == 0) {
-        realGetProcAddress = reinterpret_cast<GetProcAddress>(real);
-        return reinterpret_cast<void*>(&countingGetProcAddress);
-    }
-    return real;
+    if (file == nullptr)
+        return false;
+    const char* const slash = std::strrchr(file, '/');
+    const char* const base = slash != nullptr ? slash + 1 : file;
+    return std::strcmp(base, "libGL.so.1") == 0 || std::strcmp(base, "libGL.so") == 0;
 }
 
-void* countingGetProcAddress(const unsigned char* name)
+const char* thisLibrary()
 {
-    return substitute(reinterpret_cast<const char*>(name), realGetProcAddress(name));
+    static const char* const path = [] {
+        Dl_info info{};
+        return dladdr(reinterpret_cast<void*>(&countingSwap), &info) != 0 ? info.dli_fname : nullptr;
+    }();
+    return path;
 }
 
 } // namespace
 
 extern "C" {
 
-void* dlsym(void* handle, const char* name)
+void* dlopen(const char* file, int flags)
 {
-    return substitute(name, realDlsym()(handle, name));
+    static const auto realOpen = next<Open>("dlopen");
+    return realOpen(isLibGL(file) && thisLibrary() != nullptr ? thisLibrary() : file, flags);
 }
 
 void glXSwapBuffers(void* display, unsigned long drawable)
 {
-    if (realSwap == nullptr)
-        realSwap = reinterpret_cast<SwapBuffers>(realDlsym()(RTLD_NEXT, "glXSwapBuffers"));
     countingSwap(display, drawable);
 }
 
 void* glXGetProcAddressARB(const unsigned char* name)
 {
-    if (realGetProcAddress == nullptr)
-        realGetProcAddress = reinterpret_cast<GetProcAddress>(realDlsym()(RTLD_NEXT, "glXGetProcAddressARB"));
-    return countingGetProcAddress(name);
+    static const auto realGetProcAddress = next<GetProcAddress>("glXGetProcAddressARB");
+    if (std::strcmp(reinterpret_cast<const char*>(name), "glXSwapBuffers") == 0)
+        return reinterpret_cast<void*>(&countingSwap);
+    return realGetProcAddress(name);
 }
 
 void* glXGetProcAddress(const unsigned char* name)
