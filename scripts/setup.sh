@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils openbox weston xwayland
     clang-tidy clang-format cppcheck
+    lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -122,8 +122,9 @@ TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndR
 
         display.minimise(run.window);
         display.waitForMapState(run.window, false);
-        if (path == boxpair)
+        if (path == boxpair) {
             ASSERT_TRUE(waitForLines(*run.program, linesPrinted(*run.program) + 10)) << "stopped while minimised";
+        }
         display.activate(run.window);
         display.waitForMapState(run.window, true);
         expectRightPicture(run, path);
@@ -145,7 +146,11 @@ TEST(Openbox, ArrowKeysMoveTheBlueSquareOnlyWhileBoxpairHasTheFocus)
     ProgramOnDisplay run{boxpair, "Chase AI", {}, Desktop::Openbox};
     ASSERT_NE(run.window, 0u);
     harness::VirtualDisplay& display = run.display;
+    // Keys go down only after boxpair has run a whole frame since the focus moved, so that it
+    // has seen the change.
     const auto holdArrowsFor = [&](std::size_t frames) {
+        if (!waitForLines(*run.program, linesPrinted(*run.program) + 2))
+            return false;
         display.pressKeys({"Left", "Up"});
         const bool held = waitForLines(*run.program, linesPrinted(*run.program) + frames);
         display.releaseKeys({"Left", "Up"});

@@ -41,6 +41,7 @@ unsigned int lowestSetBit(unsigned long mask)
 } // namespace
 
 VirtualDisplay::VirtualDisplay(Desktop desktop)
+    : kind(desktop)
 {
     if (desktop == Desktop::Weston) {
         startWeston();
@@ -203,6 +204,26 @@ void VirtualDisplay::terminateServer()
     server->waitForExit(5s);
 }
 
+// A window manager lists the windows it has taken over on the root window; until then it
+// ignores requests about them.
+bool VirtualDisplay::managed(XID window)
+{
+    const Atom clientList = XInternAtom(client(), "_NET_CLIENT_LIST", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(client(), DefaultRootWindow(client()), clientList, 0, 1024, False, XA_WINDOW, &type, &format,
+                       &items, &left, &data);
+    bool listed = false;
+    for (unsigned long i = 0; i < items && data != nullptr; ++i)
+        listed = listed || reinterpret_cast<const Window*>(data)[i] == window;
+    if (data != nullptr)
+        XFree(data);
+    return listed;
+}
+
 std::optional<XID> VirtualDisplay::findWindow(const std::string& wantedTitle, std::chrono::milliseconds timeout)
 {
     const std::string pattern = "^" + wantedTitle + "$";
@@ -219,7 +240,7 @@ std::optional<XID> VirtualDisplay::findWindow(const std::string& wantedTitle, st
             Window* windows = nullptr;
             unsigned int count = 0;
             xdo_search_windows(automation(), &search, &windows, &count);
-            if (count > 0)
+            if (count > 0 && (kind != Desktop::Openbox || managed(windows[0])))
                 found = windows[0];
             if (windows != nullptr)
                 XFree(windows);

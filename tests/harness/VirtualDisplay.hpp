@@ -83,10 +83,12 @@ private:
     void startWeston();
     Display* client();
     xdo* automation();
+    bool managed(XID window);
     void sendKeys(const std::vector<std::string>& keyNames, bool down);
     void changeState(XID window, bool on, const char* property);
     void sync();
 
+    Desktop kind;
     std::unique_ptr<ChildProcess> server;
     std::unique_ptr<ChildProcess> manager; // Openbox, or Weston
     std::string runtimeDirectory;

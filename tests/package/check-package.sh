@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks what it declares, unpacks it into a scratch root and runs
-# the end-to-end tests of sparkfield against the installed program.
+# Builds the Debian package and checks it as Debian's own tools do (lintian, the desktop-entry
+# and AppStream validators: any error or warning fails), checks what it declares, unpacks it
+# into a scratch root, finds the manual pages there and after `cmake --install`, and runs the
+# end-to-end tests of sparkfield against the installed program.
 # Usage: check-package.sh BUILD_DIR SPARKFIELD_E2E_TESTS VERSION
 set -euo pipefail
 
@@ -30,10 +32,40 @@ for module in graphics window system; do
     field Depends | grep -qw "$package" || fail "does not depend on $package: $(field Depends)"
 done
 
+# lintian --info explains every finding; informational notes (I:) are not findings.
+lintian --info "$deb" >"$scratch/lintian.log" 2>&1 || true
+if grep -E '^[EW]: ' "$scratch/lintian.log"; then
+    cat "$scratch/lintian.log" >&2
+    fail "lintian has errors or warnings"
+fi
+echo "lintian: no errors or warnings"
+
 root="$scratch/root"
 dpkg-deb --extract "$deb" "$root"
 for program in sparkfield boxpair; do
     [ -x "$root/usr/bin/$program" ] || fail "no usr/bin/$program in the package"
 done
+
+desktop-file-validate --no-hints "$root"/usr/share/applications/*.desktop || fail "desktop entries are not valid"
+[ "$(ls "$root"/usr/share/applications/*.desktop | wc -l)" = 2 ] || fail "expected two desktop entries"
+grep -qx 'Terminal=true' "$root"/usr/share/applications/*boxpair.desktop || fail "boxpair's entry opens no terminal"
+grep -qx 'Terminal=false' "$root"/usr/share/applications/*sparkfield.desktop || fail "sparkfield's entry opens a terminal"
+if ! appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$scratch/appstream.log" 2>&1 ||
+    grep -E '^ +[EW]: ' "$scratch/appstream.log"; then
+    cat "$scratch/appstream.log" >&2
+    fail "AppStream metadata has errors or warnings"
+fi
+echo "desktop entries and AppStream metadata: valid"
+
+# `man PROGRAM` finds the page where the package puts it, and where `cmake --install` does.
+cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+for manpath in "$root/usr/share/man" "$scratch/prefix/share/man"; do
+    for program in sparkfield boxpair; do
+        MANPATH="$manpath" man -w "$program" >/dev/null || fail "man $program finds no page in $manpath"
+        MANPATH="$manpath" MANWIDTH=80 man "$program" 2>&1 | grep -q "EXIT STATUS" ||
+            fail "man $program does not show its page"
+    done
+done
+echo "manual pages: found after installing either way"
 
 SPARKFIELD_UNDER_TEST="$root/usr/bin/sparkfield" "$e2e_tests" --gtest_brief=1

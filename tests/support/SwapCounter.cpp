@@ -145,11 +145,16 @@ void glXSwapBuffers(void* display, unsigned long drawable)
     countingSwap(display, drawable);
 }
 
+// Asked for itself, it hands out itself again: SFML loads the GLX functions a second time
+// through the getter it found the first time.
 void* glXGetProcAddressARB(const unsigned char* name)
 {
     static const auto realGetProcAddress = next<GetProcAddress>("glXGetProcAddressARB");
-    if (std::strcmp(reinterpret_cast<const char*>(name), "glXSwapBuffers") == 0)
+    const char* const text = reinterpret_cast<const char*>(name);
+    if (std::strcmp(text, "glXSwapBuffers") == 0)
         return reinterpret_cast<void*>(&countingSwap);
+    if (std::strcmp(text, "glXGetProcAddressARB") == 0 || std::strcmp(text, "glXGetProcAddress") == 0)
+        return reinterpret_cast<void*>(&glXGetProcAddressARB);
     return realGetProcAddress(name);
 }
 
