@@ -49,9 +49,8 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
             display.disconnect();
             const std::size_t connectedBefore = display.clientsConnected();
             harness::ChildProcess program({path}, {{"DISPLAY", display.name()}});
-            harness::waitUntil(
-                [&] { return display.clientsConnected() >= connectedBefore + 2 || !program.running(); },
-                startTimeout);
+            harness::waitUntil([&] { return display.clientsConnected() >= connectedBefore + 2 || !program.running(); },
+                               startTimeout);
             const std::optional<XID> window = display.findWindow(title, startTimeout);
             if (!window.has_value()) {
                 const auto status = program.waitForExit(exitTimeout);

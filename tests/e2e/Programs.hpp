@@ -42,22 +42,27 @@ inline bool waitForLines(const harness::ChildProcess& program, std::size_t count
 // counter is preloaded into it, so a test can compare what it printed with what it showed.
 class ProgramOnDisplay {
 public:
+    // `environment` adds to or overrides the program's environment (an empty value removes
+    // a variable).
     ProgramOnDisplay(const std::string& path, const std::string& title,
                      const std::vector<std::string>& extraArguments = {},
-                     harness::Desktop desktop = harness::Desktop::Bare)
+                     harness::Desktop desktop = harness::Desktop::Bare,
+                     const std::map<std::string, std::string>& environment = {})
         : display(desktop)
         , frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" + std::to_string(++runs))
     {
         static_cast<void>(std::remove(frameCountFile.c_str()));
         std::vector<std::string> arguments{path};
         arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
-        program = std::make_unique<harness::ChildProcess>(
-            arguments, std::map<std::string, std::string>{{"DISPLAY", display.name()},
-                                                          {"LD_PRELOAD", SWAP_COUNTER_PATH},
-                                                          {"FRAME_COUNT_FILE", frameCountFile},
-                                                          // A sanitized build wants its runtime loaded first; the
-                                                          // counter is loaded before it and only forwards a call.
-                                                          {"ASAN_OPTIONS", sanitizerOptions()}});
+        std::map<std::string, std::string> variables{{"DISPLAY", display.name()},
+                                                     {"LD_PRELOAD", SWAP_COUNTER_PATH},
+                                                     {"FRAME_COUNT_FILE", frameCountFile},
+                                                     // A sanitized build wants its runtime loaded first; the
+                                                     // counter is loaded before it and only forwards calls.
+                                                     {"ASAN_OPTIONS", sanitizerOptions()}};
+        for (const auto& [name, value] : environment)
+            variables[name] = value;
+        program = std::make_unique<harness::ChildProcess>(arguments, variables);
         window = display.findWindow(title, startTimeout).value_or(0);
     }
 

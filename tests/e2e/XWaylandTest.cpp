@@ -13,7 +13,7 @@ using namespace e2e;
 #define START_ON_WESTON(run, path, title)                                                                              \
     std::unique_ptr<ProgramOnDisplay> run;                                                                             \
     try {                                                                                                              \
-        (run) = std::make_unique<ProgramOnDisplay>(path, title, std::vector<std::string>{}, harness::Desktop::Weston);  \
+        (run) = std::make_unique<ProgramOnDisplay>(path, title, std::vector<std::string>{}, harness::Desktop::Weston); \
     } catch (const harness::DesktopUnavailable& error) {                                                               \
         GTEST_SKIP() << error.what();                                                                                  \
     }
