@@ -87,7 +87,8 @@ void expectRightPicture(ProgramOnDisplay& run, const std::string& path)
 {
     if (path == sparkfield) {
         const auto [width, height] = run.display.size(run.window);
-        EXPECT_TRUE(fountainSettlesAround(run, width / 2, height / 2)) << "not centred in " << width << "x" << height;
+        EXPECT_TRUE(fountainSettlesAround(run, width / 2.0, height / 2.0))
+            << "not centred in " << width << "x" << height;
     } else {
         expectSquaresUnstretched(run);
     }

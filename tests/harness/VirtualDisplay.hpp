@@ -3,6 +3,7 @@
 #include "ChildProcess.hpp"
 #include "Image.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -17,7 +18,7 @@ struct xdo;
 namespace harness {
 
 // The desktops a test can run a program on, all private to the test.
-enum class Desktop {
+enum class Desktop : std::uint8_t {
     Bare,    // Xvfb alone
     Openbox, // Xvfb with the Openbox window manager
     Weston,  // Weston's headless Wayland compositor, X programs reaching it through XWayland

@@ -134,6 +134,7 @@ const char* thisLibrary()
 
 extern "C" {
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): glibc's names are reserved ones
 void* dlopen(const char* file, int flags)
 {
     static const auto realOpen = next<Open>("dlopen");
