@@ -41,7 +41,7 @@ fi
 mkdir -p "$cache"
 if [ ! -s "$base" ]; then
     step "making the base image $base"
-    mmdebstrap --variant=minbase --include=git,ca-certificates "$release" "$base.partial" "$mirror"
+    mmdebstrap --variant=minbase --format=tar --include=git,ca-certificates "$release" "$base.partial" "$mirror"
     mv "$base.partial" "$base"
 fi
 
