@@ -8,7 +8,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" release >/dev/null
 compare=/usr/share/benchmark/compare.py
-if [ ! -f "$compare" ] || ! python3 -c 'import scipy' 2>/dev/null; then
+# Debian's own Python, which has the packaged scipy that compare.py needs.
+python=/usr/bin/python3
+if [ ! -f "$compare" ] || ! "$python" -c 'import scipy' 2>/dev/null; then
     as_root=()
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends libbenchmark-tools python3-scipy
@@ -28,6 +30,6 @@ fi
 
 # compare.py prints (new - old) / old: -0.85 means the update takes 0.15 of the other's time.
 echo; echo "== update against the plain reference loop"
-python3 "$compare" benchmarksfiltered "$results" reference "$results" update
+"$python" "$compare" --no-color benchmarksfiltered "$results" reference "$results" update
 echo; echo "== update against the memory floor"
-python3 "$compare" benchmarksfiltered "$results" memoryFloor "$results" update
+"$python" "$compare" --no-color benchmarksfiltered "$results" memoryFloor "$results" update

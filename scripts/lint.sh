@@ -24,7 +24,7 @@ cd "$here"
 cppcheck --std=c++17 --language=c++ --enable=warning,style,performance,portability \
     --inline-suppr --suppress=missingIncludeSystem --suppress=missingInclude --suppress=normalCheckLevelMaxBranches \
     --error-exitcode=1 --quiet \
-    -I sparkfield -I boxpair -I desktop -I tests/harness -I tests/support -I tests/e2e \
+    -I sparkfield -I boxpair -I desktop -I bench -I tests/harness -I tests/support -I tests/e2e \
     -DSPARKFIELD_PATH='""' -DBOXPAIR_PATH='""' -DSWAP_COUNTER_PATH='""' -DGRAPHICS_DRIVER_PATH='""' \
     $sources
 echo "clean"

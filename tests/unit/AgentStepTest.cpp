@@ -59,16 +59,19 @@ TEST(AgentReport, FirstLinesFromTheStartingPositions)
     EXPECT_EQ(step(player, agent), "0.0690283 1.99881");
 }
 
-TEST(AgentReport, TheAngleIsReadAsDegreesWhereRadiansAreExpected)
-{
-    EXPECT_EQ(lineForAgentAt(-20.f, 0.f), "-1.19692 -1.60231");
-    EXPECT_EQ(lineForAgentAt(0.f, 100.f), "-0.896147 1.78799");
-    EXPECT_EQ(lineForAgentAt(0.f, -100.f), "-0.896147 -1.78799");
-}
+// The report line for an agent placed at an offset from the player: the angle is read as
+// degrees where cos and sin expect radians, and equal positions step straight right.
+struct LineCase {
+    float dx, dy;
+    const char* line;
+};
 
-TEST(AgentReport, EqualPositionsStepStraightRight)
+TEST(AgentReport, LinesForAgentsAroundThePlayer)
 {
-    EXPECT_EQ(lineForAgentAt(0.f, 0.f), "2 0");
+    for (const auto& [dx, dy, line] :
+         {LineCase{-20.f, 0.f, "-1.19692 -1.60231"}, LineCase{0.f, 100.f, "-0.896147 1.78799"},
+          LineCase{0.f, -100.f, "-0.896147 -1.78799"}, LineCase{0.f, 0.f, "2 0"}})
+        EXPECT_EQ(lineForAgentAt(dx, dy), line) << "agent at (" << dx << ", " << dy << ") from the player";
 }
 
 TEST(AgentReport, EveryStepIsExactlyOneLine)
@@ -85,49 +88,32 @@ TEST(AgentReport, EveryStepIsExactlyOneLine)
     EXPECT_EQ(count, 5);
 }
 
-TEST(AgentRecentring, TheEdgesThemselvesCountAsInside)
+// Where one step leaves the agent: both tests are strict (an edge counts as inside), the
+// horizontal one comes first and the vertical one then sees the centre, the centre of an odd
+// size rounds down, and the tests use the window's current size.
+struct RecentringCase {
+    const char* what;
+    sf::Vector2f player, agent;
+    sf::Vector2u window;
+    sf::Vector2f after;
+};
+
+TEST(AgentRecentring, WhereOneStepLeavesTheAgent)
 {
-    const sf::RectangleShape player = squareAt(100.f, 300.f);
-
-    sf::RectangleShape onEdge = squareAt(798.f, 300.f);
-    step(player, onEdge);
-    EXPECT_EQ(onEdge.getPosition(), sf::Vector2f(800.f, 300.f));
-
-    sf::RectangleShape pastEdge = squareAt(799.f, 300.f);
-    step(player, pastEdge);
-    EXPECT_EQ(pastEdge.getPosition(), sf::Vector2f(400.f, 300.f));
-}
-
-TEST(AgentRecentring, HorizontalTestComesFirstAndTheVerticalOneSeesTheCentre)
-{
-    const sf::RectangleShape player = squareAt(-10.f, 650.f);
-    sf::RectangleShape agent = squareAt(-3.f, 650.f);
-    step(player, agent);
-    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
-}
-
-TEST(AgentRecentring, BelowTheWindowIsPutBackAtTheCentre)
-{
-    const sf::RectangleShape player = squareAt(400.f, 500.f);
-    sf::RectangleShape agent = squareAt(400.f, 600.f); // steps to y = 601.78799
-    step(player, agent);
-    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
-}
-
-TEST(AgentRecentring, TheCentreOfAnOddSizedWindowRoundsDown)
-{
-    const sf::RectangleShape player = squareAt(100.f, 300.f);
-    sf::RectangleShape agent = squareAt(800.f, 300.f);
-    step(player, agent, sf::Vector2u(801, 601));
-    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
-}
-
-TEST(AgentRecentring, TheTestsUseTheCurrentWindowSize)
-{
-    const sf::RectangleShape player = squareAt(100.f, 300.f);
-    sf::RectangleShape agent = squareAt(850.f, 300.f);
-    step(player, agent, sf::Vector2u(1000, 700));
-    EXPECT_EQ(agent.getPosition(), sf::Vector2f(852.f, 300.f));
+    const RecentringCase cases[] = {
+        {"steps onto the right edge", {100.f, 300.f}, {798.f, 300.f}, windowSize, {800.f, 300.f}},
+        {"steps past the right edge", {100.f, 300.f}, {799.f, 300.f}, windowSize, {400.f, 300.f}},
+        {"left of and below the window", {-10.f, 650.f}, {-3.f, 650.f}, windowSize, {400.f, 300.f}},
+        {"steps below the window", {400.f, 500.f}, {400.f, 600.f}, windowSize, {400.f, 300.f}},
+        {"an odd-sized window", {100.f, 300.f}, {800.f, 300.f}, {801, 601}, {400.f, 300.f}},
+        {"a window made larger", {100.f, 300.f}, {850.f, 300.f}, {1000, 700}, {852.f, 300.f}},
+    };
+    for (const RecentringCase& c : cases) {
+        const sf::RectangleShape player = squareAt(c.player.x, c.player.y);
+        sf::RectangleShape agent = squareAt(c.agent.x, c.agent.y);
+        step(player, agent, c.window);
+        EXPECT_EQ(agent.getPosition(), c.after) << c.what;
+    }
 }
 
 TEST(AgentMotion, OnAStillPlayerItRunsRightUntilRecentredInFrame341)

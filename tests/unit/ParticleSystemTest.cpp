@@ -195,12 +195,10 @@ TEST(ParticleMotion, EveryLifetimeStaysWithinItsRangeAfterAnyUpdate)
 
 TEST(ParticleFade, AlphaIsTheTruncatedShareOfTheFadeTimeAndOpaqueBeyondIt)
 {
-    EXPECT_EQ(fadeAlpha(0.f), 0);
-    EXPECT_EQ(fadeAlpha(0.5f), 127);
-    EXPECT_EQ(fadeAlpha(0.999f), 254);
-    EXPECT_EQ(fadeAlpha(1.f), 255);
-    EXPECT_EQ(fadeAlpha(1.0001f), 255);
-    EXPECT_EQ(fadeAlpha(3.999f / 3.f), 255);
+    const std::pair<float, int> cases[] = {{0.f, 0},   {0.5f, 127},    {0.999f, 254},
+                                           {1.f, 255}, {1.0001f, 255}, {3.999f / 3.f, 255}};
+    for (const auto& [ratio, alpha] : cases)
+        EXPECT_EQ(fadeAlpha(ratio), alpha) << "ratio " << ratio;
 }
 
 TEST(ParticleFade, EachVertexCarriesItsParticlesAlphaAndStaysWhite)
