@@ -29,14 +29,14 @@ inline bool fountainAround(const harness::Image& image, double x, double y, int 
     if (lit.count < 150 || lit.grey != lit.count)
         return false;
     int opaque = 0;
-    for (int row = 0; row < image.height; ++row)
-        for (int column = 0; column < image.width; ++column)
-            if (image.at(column, row).r == 255) {
-                if (std::hypot(column - x, row - y) > 160)
-                    return false;
-                ++opaque;
-            }
-    return opaque >= opaqueAtLeast;
+    bool nearby = true;
+    harness::forEachPixel(image, [&](int column, int row, harness::Pixel pixel) {
+        if (pixel.r == 255) {
+            nearby = nearby && std::hypot(column - x, row - y) <= 160;
+            ++opaque;
+        }
+    });
+    return nearby && opaque >= opaqueAtLeast;
 }
 
 // Waits until the fountain has stayed around (x, y) in every picture for a second and a half,

@@ -26,7 +26,10 @@ protected:
         return e2e::fountainSettlesAround([this] { return run.display.capture(run.window); }, x, y);
     }
 
-    void savePicture(const std::string& name) { run.display.capture(run.window).writePpm(::testing::TempDir() + name); }
+    void savePicture(const std::string& name)
+    {
+        run.display.capture(run.window).saveToFile(::testing::TempDir() + name);
+    }
 
     ProgramOnDisplay run{sparkfield, "Particles"};
 };
@@ -43,7 +46,7 @@ TEST_F(Sparkfield, ShowsGreyWhitePointsAroundTheCentreOnBlack)
 {
     const bool shown = fountainSettlesAround(300, 200);
     if (!shown)
-        savePicture("sparkfield-not-centred.ppm");
+        savePicture("sparkfield-not-centred.png");
     EXPECT_TRUE(shown);
 }
 
@@ -54,7 +57,7 @@ TEST_F(Sparkfield, KeepsTheFountainAtTheVisualCentreAfterAResize)
 
     const bool shown = fountainSettlesAround(500, 350);
     if (!shown)
-        savePicture("sparkfield-after-resize.ppm");
+        savePicture("sparkfield-after-resize.png");
     EXPECT_TRUE(shown);
     EXPECT_EQ(run.display.size(run.window), std::make_pair(1000, 700));
 }

@@ -1,39 +1,31 @@
 #include "Image.hpp"
 
 #include <algorithm>
-#include <fstream>
 
 namespace harness {
 
-Pixel Image::at(int x, int y) const
+void forEachPixel(const Image& image, const std::function<void(int, int, Pixel)>& visit)
 {
-    const std::size_t offset =
-        (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
-    return Pixel{rgb[offset], rgb[offset + 1], rgb[offset + 2]};
-}
-
-bool Image::writePpm(const std::string& path) const
-{
-    std::ofstream file(path, std::ios::binary);
-    file << "P6\n" << width << ' ' << height << "\n255\n";
-    file.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
-    return static_cast<bool>(file);
+    const sf::Vector2u size = image.getSize();
+    for (unsigned int y = 0; y < size.y; ++y)
+        for (unsigned int x = 0; x < size.x; ++x)
+            visit(static_cast<int>(x), static_cast<int>(y), image.getPixel(x, y));
 }
 
 std::optional<Box> boundsOf(const Image& image, const std::function<bool(Pixel)>& matches)
 {
-    int left = image.width;
-    int top = image.height;
+    int left = static_cast<int>(image.getSize().x);
+    int top = static_cast<int>(image.getSize().y);
     int right = -1;
     int bottom = -1;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            if (matches(image.at(x, y))) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+    forEachPixel(image, [&](int x, int y, Pixel pixel) {
+        if (matches(pixel)) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    });
     if (right < 0)
         return std::nullopt;
     return Box{left, top, right - left + 1, bottom - top + 1};
@@ -44,17 +36,15 @@ LitPixels litPixelsOf(const Image& image)
     LitPixels lit;
     double sumX = 0;
     double sumY = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const Pixel pixel = image.at(x, y);
-            if (pixel.r == 0 && pixel.g == 0 && pixel.b == 0)
-                continue;
-            ++lit.count;
-            if (pixel.r == pixel.g && pixel.g == pixel.b)
-                ++lit.grey;
-            sumX += x;
-            sumY += y;
-        }
+    forEachPixel(image, [&](int x, int y, Pixel pixel) {
+        if (pixel.r == 0 && pixel.g == 0 && pixel.b == 0)
+            return;
+        ++lit.count;
+        if (pixel.r == pixel.g && pixel.g == pixel.b)
+            ++lit.grey;
+        sumX += x;
+        sumY += y;
+    });
     if (lit.count > 0) {
         lit.meanX = sumX / lit.count;
         lit.meanY = sumY / lit.count;

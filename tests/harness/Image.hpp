@@ -1,27 +1,19 @@
 #pragma once
 
-#include <cstdint>
+#include <SFML/Graphics/Image.hpp>
+
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace harness {
 
-struct Pixel {
-    std::uint8_t r, g, b;
-};
+// Pictures are SFML's own: pixels through getPixel(), files through saveToFile() (a PNG by the
+// name's ending).
+using Image = sf::Image;
+using Pixel = sf::Color;
 
-// An RGB picture, row by row from the top-left.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb; // 3 bytes a pixel
-
-    Pixel at(int x, int y) const;
-    // Binary PPM: enough to look at a failing test's picture with any viewer.
-    bool writePpm(const std::string& path) const;
-};
+// Calls `visit(x, y, pixel)` for every pixel, row by row from the top-left.
+void forEachPixel(const Image& image, const std::function<void(int, int, Pixel)>& visit);
 
 // The smallest rectangle holding every pixel that matches.
 struct Box {

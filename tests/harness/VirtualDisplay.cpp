@@ -277,20 +277,21 @@ Image VirtualDisplay::capture(XID window)
                                    static_cast<unsigned int>(height), AllPlanes, ZPixmap);
     if (shot == nullptr)
         return image;
-    image.width = width;
-    image.height = height;
-    image.rgb.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    image.create(static_cast<unsigned int>(width), static_cast<unsigned int>(height));
     const unsigned int redShift = lowestSetBit(shot->red_mask);
     const unsigned int greenShift = lowestSetBit(shot->green_mask);
     const unsigned int blueShift = lowestSetBit(shot->blue_mask);
-    for (int y = 0; y < height; ++y) {
+    const auto channel = [](unsigned long pixel, unsigned long mask, unsigned int shift) {
+        return static_cast<sf::Uint8>((pixel & mask) >> shift);
+    };
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const unsigned long pixel = XGetPixel(shot, x, y);
-            image.rgb.push_back(static_cast<std::uint8_t>((pixel & shot->red_mask) >> redShift));
-            image.rgb.push_back(static_cast<std::uint8_t>((pixel & shot->green_mask) >> greenShift));
-            image.rgb.push_back(static_cast<std::uint8_t>((pixel & shot->blue_mask) >> blueShift));
+            image.setPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y),
+                           sf::Color(channel(pixel, shot->red_mask, redShift),
+                                     channel(pixel, shot->green_mask, greenShift),
+                                     channel(pixel, shot->blue_mask, blueShift)));
         }
-    }
     XDestroyImage(shot);
     return image;
 }

@@ -31,20 +31,7 @@ protected:
         target.clear(sf::Color::Black);
         target.draw(system, states);
         target.display();
-        return toImage(target.getTexture().copyToImage());
-    }
-
-    static harness::Image toImage(const sf::Image& picture)
-    {
-        harness::Image image;
-        image.width = static_cast<int>(picture.getSize().x);
-        image.height = static_cast<int>(picture.getSize().y);
-        for (int y = 0; y < image.height; ++y)
-            for (int x = 0; x < image.width; ++x) {
-                const sf::Color colour = picture.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y));
-                image.rgb.insert(image.rgb.end(), {colour.r, colour.g, colour.b});
-            }
-        return image;
+        return target.getTexture().copyToImage();
     }
 
     static sf::Vector2f meanPosition(const ParticleSystem& system)
