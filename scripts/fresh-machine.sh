@@ -50,11 +50,17 @@ root="$work/root"
 server_pid=
 run_pid=
 
+# The namespace's parent (unshare) shields itself from SIGTERM while it waits; SIGKILL ends it,
+# and with it, through --kill-child, everything in the namespace.
+stop_namespace() {
+    kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
 cleanup() {
     local status=$?
-    for pid in $run_pid $server_pid; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
+    [ -z "$run_pid" ] || stop_namespace "$run_pid"
+    [ -z "$server_pid" ] || { kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; }
     # The mounts lived in the namespace, which is gone; refuse to delete through any that is not.
     if findmnt -rn -o TARGET | grep -q "^$root"; then
         echo "$0: mounts remain under $root; not deleting it" >&2
@@ -109,13 +115,15 @@ fi
 geometry=$(DISPLAY=":$display_number" xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
 step "the window \"Particles\" appeared, $geometry"
 [ "$geometry" = 600x400 ] || { echo "FAIL: window is $geometry, expected 600x400" >&2; exit 1; }
-kill "$run_pid" 2>/dev/null || true
-wait "$run_pid" 2>/dev/null || true
+stop_namespace "$run_pid"
 run_pid=
 kill "$server_pid" && wait "$server_pid" 2>/dev/null || true
 server_pid=
 
 # 2. The test command.
 step "scripts/test.sh"
-(inside scripts/test.sh)
+(inside scripts/test.sh) &
+run_pid=$!
+wait "$run_pid"
+run_pid=
 step "passed"
