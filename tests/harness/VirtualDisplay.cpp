@@ -7,6 +7,7 @@ extern "C" {
 #include <xdo.h>
 }
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -83,21 +84,7 @@ void VirtualDisplay::startOpenbox()
     manager = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/openbox", "--sm-disable"},
                                              std::map<std::string, std::string>{{"DISPLAY", displayName}});
     // A window manager announces itself on the root window once it manages windows.
-    const Atom supporting = XInternAtom(client(), "_NET_SUPPORTING_WM_CHECK", False);
-    const bool ready = waitUntil(
-        [&] {
-            Atom type = 0;
-            int format = 0;
-            unsigned long items = 0;
-            unsigned long left = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(client(), DefaultRootWindow(client()), supporting, 0, 1, False, AnyPropertyType, &type,
-                               &format, &items, &left, &data);
-            if (data != nullptr)
-                XFree(data);
-            return items > 0;
-        },
-        10s);
+    const bool ready = waitUntil([&] { return !rootWindowList("_NET_SUPPORTING_WM_CHECK").empty(); }, 10s);
     if (!ready)
         throw DesktopUnavailable("openbox did not start: " + manager->standardError());
 }
@@ -208,20 +195,27 @@ void VirtualDisplay::terminateServer()
 // ignores requests about them.
 bool VirtualDisplay::managed(XID window)
 {
-    const Atom clientList = XInternAtom(client(), "_NET_CLIENT_LIST", False);
+    const std::vector<XID> clients = rootWindowList("_NET_CLIENT_LIST");
+    return std::find(clients.begin(), clients.end(), window) != clients.end();
+}
+
+// A list of windows that the window manager keeps in a property of the root window.
+std::vector<XID> VirtualDisplay::rootWindowList(const char* property)
+{
     Atom type = 0;
     int format = 0;
     unsigned long items = 0;
     unsigned long left = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(client(), DefaultRootWindow(client()), clientList, 0, 1024, False, XA_WINDOW, &type, &format,
-                       &items, &left, &data);
-    bool listed = false;
-    for (unsigned long i = 0; i < items && data != nullptr; ++i)
-        listed = listed || reinterpret_cast<const Window*>(data)[i] == window;
-    if (data != nullptr)
+    XGetWindowProperty(client(), DefaultRootWindow(client()), XInternAtom(client(), property, False), 0, 1024, False,
+                       XA_WINDOW, &type, &format, &items, &left, &data);
+    std::vector<XID> windows;
+    if (data != nullptr) {
+        const auto* const listed = reinterpret_cast<const Window*>(data);
+        windows.assign(listed, listed + items);
         XFree(data);
-    return listed;
+    }
+    return windows;
 }
 
 std::optional<XID> VirtualDisplay::findWindow(const std::string& wantedTitle, std::chrono::milliseconds timeout)
@@ -305,17 +299,44 @@ void VirtualDisplay::resize(XID window, int width, int height)
     sync();
 }
 
-void VirtualDisplay::requestClose(XID window)
+// Client messages are written out: libxdo has no call for a close request or for these
+// window-manager requests.
+void VirtualDisplay::sendMessage(XID window, const char* type, std::initializer_list<long> data, bool toWindowManager)
 {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(client(), "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(client(), type, False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(client(), "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(client(), window, False, NoEventMask, &event);
+    std::copy(data.begin(), data.end(), event.xclient.data.l);
+    if (toWindowManager)
+        XSendEvent(client(), DefaultRootWindow(client()), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                   &event);
+    else
+        XSendEvent(client(), window, False, NoEventMask, &event);
     sync();
+}
+
+long VirtualDisplay::atom(const char* name)
+{
+    return static_cast<long>(XInternAtom(client(), name, False));
+}
+
+void VirtualDisplay::requestClose(XID window)
+{
+    sendMessage(window, "WM_PROTOCOLS", {atom("WM_DELETE_WINDOW"), CurrentTime}, false);
+}
+
+void VirtualDisplay::closeThroughWindowManager(XID window)
+{
+    // Source 2: from a pager or panel, as a title bar's button is.
+    sendMessage(window, "_NET_CLOSE_WINDOW", {CurrentTime, 2}, true);
+}
+
+void VirtualDisplay::changeState(XID window, bool on, const char* property)
+{
+    // _NET_WM_STATE_ADD or _REMOVE, the state, no second state, from an application.
+    sendMessage(window, "_NET_WM_STATE", {on ? 1 : 0, atom(property), 0, 1}, true);
 }
 
 void VirtualDisplay::sendKeys(const std::vector<std::string>& keyNames, bool down)
@@ -327,34 +348,6 @@ void VirtualDisplay::sendKeys(const std::vector<std::string>& keyNames, bool dow
         xdo_send_keysequence_window_down(automation(), CURRENTWINDOW, chord.c_str(), 0);
     else
         xdo_send_keysequence_window_up(automation(), CURRENTWINDOW, chord.c_str(), 0);
-    sync();
-}
-
-// EWMH requests to the window manager: libxdo has no call for these, so they are written out.
-void VirtualDisplay::changeState(XID window, bool on, const char* property)
-{
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(client(), "_NET_WM_STATE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
-    event.xclient.data.l[1] = static_cast<long>(XInternAtom(client(), property, False));
-    event.xclient.data.l[3] = 1; // from an application
-    XSendEvent(client(), DefaultRootWindow(client()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    sync();
-}
-
-void VirtualDisplay::closeThroughWindowManager(XID window)
-{
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(client(), "_NET_CLOSE_WINDOW", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = CurrentTime;
-    event.xclient.data.l[1] = 2; // from a pager or panel, as a title bar's button is
-    XSendEvent(client(), DefaultRootWindow(client()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     sync();
 }
 

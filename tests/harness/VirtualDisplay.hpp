@@ -4,6 +4,7 @@
 #include "Image.hpp"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -85,6 +86,9 @@ private:
     Display* client();
     xdo* automation();
     bool managed(XID window);
+    std::vector<XID> rootWindowList(const char* property);
+    void sendMessage(XID window, const char* type, std::initializer_list<long> data, bool toWindowManager);
+    long atom(const char* name);
     void sendKeys(const std::vector<std::string>& keyNames, bool down);
     void changeState(XID window, bool on, const char* property);
     void sync();
