@@ -10,8 +10,6 @@ namespace {
 
 using namespace e2e;
 
-const std::string boxpair = BOXPAIR_PATH;
-
 class Boxpair : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,18 +28,8 @@ protected:
     void expectEndsCleanlyAfter(void (Boxpair::*request)())
     {
         (this->*request)();
-        const auto status = run.program->waitForExit(exitTimeout);
-        ASSERT_HAS_VALUE(status) << "did not end";
-        EXPECT_TRUE(status->exited);
-        EXPECT_EQ(status->code, 0);
-        const std::string output = run.program->standardOutput();
-        ASSERT_FALSE(output.empty());
-        EXPECT_EQ(output.back(), '\n') << "the last frame's line is cut short";
-        expectUntouchedReport(output);
-        // The frame that closes the window still prints its line, but a closed window shows
-        // nothing more.
-        EXPECT_EQ(static_cast<long>(harness::completeLines(output).size()), run.framesShown().value_or(-1) + 1)
-            << "one line a frame";
+        expectBoxpairEndedCleanly(run);
+        expectUntouchedReport(run.program->standardOutput());
     }
 
 public:

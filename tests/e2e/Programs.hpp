@@ -102,6 +102,20 @@ inline void expectCleanExit(harness::ChildProcess& program)
     EXPECT_EQ(status->code, 0);
 }
 
+// After boxpair has ended: status 0, every line whole and well formed, and one line a frame,
+// counting the frame that closes the window, which prints its line but shows nothing more.
+inline void expectBoxpairEndedCleanly(ProgramOnDisplay& run)
+{
+    expectCleanExit(*run.program);
+    const std::string output = run.program->standardOutput();
+    ASSERT_FALSE(output.empty());
+    EXPECT_EQ(output.back(), '\n') << "the last frame's line is cut short";
+    const std::vector<std::string> lines = harness::completeLines(output);
+    for (const std::string& line : lines)
+        ASSERT_TRUE(wellFormedReportLine(line)) << line;
+    EXPECT_EQ(static_cast<long>(lines.size()), run.framesShown().value_or(-1) + 1) << "one line a frame";
+}
+
 inline bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y)
 {
     return e2e::fountainSettlesAround([&] { return run.display.capture(run.window); }, x, y);
@@ -135,6 +149,9 @@ inline std::string programUnderTest(const char* variable, const char* built)
     const char* const other = std::getenv(variable);
     return other != nullptr && *other != '\0' ? other : built;
 }
+
+inline const std::string sparkfield = programUnderTest("SPARKFIELD_UNDER_TEST", SPARKFIELD_PATH);
+inline const std::string boxpair = programUnderTest("BOXPAIR_UNDER_TEST", BOXPAIR_PATH);
 
 // Runs a program where no window can be opened and checks it fails plainly.
 inline void expectCleanFailureWithout(const std::string& path, const std::string& programName,

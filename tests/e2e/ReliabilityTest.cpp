@@ -16,9 +16,6 @@ namespace {
 
 using namespace e2e;
 
-const std::string sparkfield = SPARKFIELD_PATH;
-const std::string boxpair = BOXPAIR_PATH;
-
 // Seconds a soak runs after its warm-up; SOAK_SECONDS makes it longer (scripts/soak.sh).
 std::chrono::seconds soakLength()
 {
@@ -73,14 +70,8 @@ TEST(LongRun, BoxpairKeepsItsMemoryFlatAndPrintsOneWellFormedLineAFrame)
     ASSERT_NE(run.window, 0u);
     expectFlatMemory(residentGrowthKib(*run.program));
     run.display.requestClose(run.window);
-    expectCleanExit(*run.program);
-
-    const std::string output = run.program->standardOutput();
-    const std::vector<std::string> lines = harness::completeLines(output);
-    for (const std::string& line : lines)
-        ASSERT_TRUE(wellFormedReportLine(line)) << line;
-    expectUntouchedReport(output);
-    EXPECT_EQ(static_cast<long>(lines.size()), run.framesShown().value_or(-1) + 1);
+    expectBoxpairEndedCleanly(run);
+    expectUntouchedReport(run.program->standardOutput());
 }
 
 TEST(Stall, SparkfieldStoppedForThreeSecondsShowsItsFountainAgainAtTheCentre)
@@ -173,11 +164,7 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
 
     run.display.pressKey("Escape");
     run.display.releaseKey("Escape");
-    expectCleanExit(*run.program);
-    const std::vector<std::string> lines = harness::completeLines(run.program->standardOutput());
-    for (const std::string& line : lines)
-        ASSERT_TRUE(wellFormedReportLine(line)) << line;
-    EXPECT_EQ(static_cast<long>(lines.size()), run.framesShown().value_or(-1) + 1);
+    expectBoxpairEndedCleanly(run);
 }
 
 // Once as the window appears, while the program is still setting up, and once in full run.

@@ -10,8 +10,6 @@ namespace {
 
 using namespace e2e;
 
-const std::string sparkfield = programUnderTest("SPARKFIELD_UNDER_TEST", SPARKFIELD_PATH);
-
 class Sparkfield : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(run.window, 0u) << "no window titled \"Particles\" appeared"; }
@@ -19,11 +17,6 @@ protected:
     bool waitForFountainAround(double x, double y)
     {
         return harness::waitUntil([&] { return fountainAround(run.display.capture(run.window), x, y, 10); }, 15s);
-    }
-
-    bool fountainSettlesAround(double x, double y)
-    {
-        return e2e::fountainSettlesAround([this] { return run.display.capture(run.window); }, x, y);
     }
 
     void savePicture(const std::string& name)
@@ -44,7 +37,7 @@ TEST_F(Sparkfield, OpensA600By400WindowTitledParticles)
 
 TEST_F(Sparkfield, ShowsGreyWhitePointsAroundTheCentreOnBlack)
 {
-    const bool shown = fountainSettlesAround(300, 200);
+    const bool shown = fountainSettlesAround(run, 300, 200);
     if (!shown)
         savePicture("sparkfield-not-centred.png");
     EXPECT_TRUE(shown);
@@ -55,7 +48,7 @@ TEST_F(Sparkfield, KeepsTheFountainAtTheVisualCentreAfterAResize)
     ASSERT_TRUE(waitForFountainAround(300, 200));
     run.display.resize(run.window, 1000, 700);
 
-    const bool shown = fountainSettlesAround(500, 350);
+    const bool shown = fountainSettlesAround(run, 500, 350);
     if (!shown)
         savePicture("sparkfield-after-resize.png");
     EXPECT_TRUE(shown);

@@ -20,7 +20,7 @@ using namespace e2e;
 
 TEST(XWayland, SparkfieldOpensItsWindowAndEndsOnACloseRequest)
 {
-    START_ON_WESTON(run, SPARKFIELD_PATH, "Particles");
+    START_ON_WESTON(run, sparkfield, "Particles");
     ASSERT_NE(run->window, 0u);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(600, 400));
     EXPECT_TRUE(fountainSettlesAround(*run, 300, 200));
@@ -30,7 +30,7 @@ TEST(XWayland, SparkfieldOpensItsWindowAndEndsOnACloseRequest)
 
 TEST(XWayland, BoxpairOpensItsWindowPrintsItsLinesAndEndsOnACloseRequest)
 {
-    START_ON_WESTON(run, BOXPAIR_PATH, "Chase AI");
+    START_ON_WESTON(run, boxpair, "Chase AI");
     ASSERT_NE(run->window, 0u);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(800, 600));
     ASSERT_TRUE(waitForLines(*run->program, 60));
