@@ -105,7 +105,7 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/
 server_pid=$!
 timeout 30 bash -c "until grep -q . '$work/display'; do sleep 0.1; done" || { echo "Xvfb did not start" >&2; exit 1; }
 display_number=$(cat "$work/display")
-(DISPLAY_FOR_RUN=":$display_number" inside scripts/run.sh sparkfield) > >(sed 's/^/    /') 2>&1 &
+(DISPLAY_FOR_RUN=":$display_number" inside scripts/run.sh sparkfield) > >(sed -u 's/^/    /') 2>&1 &
 run_pid=$!
 window=$(DISPLAY=":$display_number" timeout 1800 xdotool search --sync --onlyvisible --name '^Particles$' | head -n 1) || true
 if [ -z "$window" ]; then
