@@ -10,11 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 compare=/usr/share/benchmark/compare.py
 # Debian's own Python, which has the packaged scipy that compare.py needs.
 python=/usr/bin/python3
-if [ ! -f "$compare" ] || ! "$python" -c 'import scipy' 2>/dev/null; then
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends libbenchmark-tools python3-scipy
-fi
+"$here/scripts/install-missing.sh" libbenchmark-tools python3-scipy >&2
 
 bench="$here/build/bench/particle_bench"
 results=$(mktemp --suffix=.json)

@@ -28,15 +28,7 @@ started=$SECONDS
 
 step() { printf '\n==> [%s, %ds] %s\n' "$release" $((SECONDS - started)) "$*"; }
 
-host_tools=()
-command -v mmdebstrap >/dev/null || host_tools+=(mmdebstrap)
-command -v Xvfb >/dev/null || host_tools+=(xvfb)
-command -v xdotool >/dev/null || host_tools+=(xdotool)
-if [ ${#host_tools[@]} -gt 0 ]; then
-    step "installing on this machine: ${host_tools[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${host_tools[@]}" >/dev/null
-fi
+"$here/scripts/install-missing.sh" mmdebstrap xvfb xdotool
 
 mkdir -p "$cache"
 if [ ! -s "$base" ]; then

@@ -23,20 +23,7 @@ fi
 
 step() { echo "==> $*" >&2; }
 
-packages=(cmake g++ make libsfml-dev libx11-dev)
-if command -v dpkg-query >/dev/null; then
-    missing=()
-    for package in "${packages[@]}"; do
-        dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null | grep -q '^ii' || missing+=("$package")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        step "Installing what building and running need: ${missing[*]} (with their dependencies)"
-        as_root=()
-        [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-        "${as_root[@]}" apt-get update
-        DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-    fi
-fi
+"$here/scripts/install-missing.sh" cmake g++ make libsfml-dev libx11-dev
 
 cd "$here"
 step "Configuring (CMake preset 'programs')"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need (Debian 12), then configures and builds
+# Installs what building, running and testing need (Debian 12 or 13), then configures and builds
 # one CMake preset: scripts/setup.sh [release|debug|sanitize], release by default.
 set -euo pipefail
 
@@ -15,18 +15,7 @@ packages=(
     lintian desktop-file-utils appstream man-db
 )
 
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "==> Installing: ${missing[*]}"
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+"$here/scripts/install-missing.sh" "${packages[@]}"
 
 cd "$here"
 echo "==> Configuring and building (CMake preset '$preset')"

@@ -26,18 +26,7 @@ quietly() {
 }
 export MINGW_DEPENDENCIES="$prefix"
 
-packages=(cmake make g++-mingw-w64-x86-64-posix dpkg-dev xz-utils zip)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null | grep -q '^ii' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    step "installing ${missing[*]}"
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+"$here/scripts/install-missing.sh" cmake make g++-mingw-w64-x86-64-posix dpkg-dev xz-utils zip
 
 if [ ! -f "$prefix/.complete" ]; then
     rm -rf "$cache"

@@ -6,12 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/windows-build.sh
-if ! command -v wine >/dev/null; then
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    echo "==> installing wine"
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends wine wine64
-fi
+scripts/install-missing.sh wine wine64
 scripts/setup.sh release >/dev/null
 echo "== Windows programs under Wine"
 WINDOWS_PROGRAMS="$here/build-windows/package" ctest --test-dir build --output-on-failure -L wine
