@@ -32,6 +32,19 @@ private:
     std::vector<std::unique_ptr<harness::ChildProcess>> spinners;
 };
 
+void expectRightPicture(ProgramOnDisplay& run, const std::string& path)
+{
+    if (path == sparkfield) {
+        const auto [width, height] = run.display.size(run.window);
+        EXPECT_TRUE(fountainSettlesAround(run, width / 2.0, height / 2.0))
+            << "not centred in " << width << "x" << height;
+    } else {
+        expectSquaresUnstretched(run);
+    }
+}
+
+} // namespace
+
 // What `xvfb-run program` does many times in a row: each start comes just as the server's
 // last client has left, while the server resets. The test connects again only once the
 // program has made both its connections (its own check's and SFML's), so that in between the
@@ -40,7 +53,8 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
 {
     const CpuLoad load;
     harness::VirtualDisplay display;
-    for (const auto& [path, title] : programs) {
+    for (const Program& entry : programs) {
+        const auto& [path, title] = entry;
         for (int start = 1; start <= 12; ++start) {
             SCOPED_TRACE(title + ", start " + std::to_string(start));
             display.disconnect();
@@ -65,7 +79,8 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
 // end, with boxpair's last line whole.
 TEST(Openbox, TheTitleBarsCloseActionEndsEachProgramWithStatusZero)
 {
-    for (const auto& [path, title] : programs) {
+    for (const Program& entry : programs) {
+        const auto& [path, title] = entry;
         SCOPED_TRACE(title);
         ProgramOnDisplay run{path, title, {}, Desktop::Openbox};
         ASSERT_NE(run.window, 0u);
@@ -78,22 +93,12 @@ TEST(Openbox, TheTitleBarsCloseActionEndsEachProgramWithStatusZero)
     }
 }
 
-void expectRightPicture(ProgramOnDisplay& run, const std::string& path)
-{
-    if (path == sparkfield) {
-        const auto [width, height] = run.display.size(run.window);
-        EXPECT_TRUE(fountainSettlesAround(run, width / 2.0, height / 2.0))
-            << "not centred in " << width << "x" << height;
-    } else {
-        expectSquaresUnstretched(run);
-    }
-}
-
 // Every change of a window's state a desktop offers, one after another, each followed by the
 // picture the program should show.
 TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndRestore)
 {
-    for (const auto& [path, title] : programs) {
+    for (const Program& entry : programs) {
+        const auto& [path, title] = entry;
         SCOPED_TRACE(title);
         ProgramOnDisplay run{path, title, {}, Desktop::Openbox};
         ASSERT_NE(run.window, 0u);
@@ -171,5 +176,3 @@ TEST(Openbox, ArrowKeysMoveTheBlueSquareOnlyWhileBoxpairHasTheFocus)
     EXPECT_LT(player->left, 120 - 5 * 5);
     EXPECT_LT(player->top, 60 - 5 * 5);
 }
-
-} // namespace

@@ -18,6 +18,8 @@ using namespace e2e;
         GTEST_SKIP() << error.what();                                                                                  \
     }
 
+} // namespace
+
 TEST(XWayland, SparkfieldOpensItsWindowAndEndsOnACloseRequest)
 {
     START_ON_WESTON(run, sparkfield, "Particles");
@@ -40,5 +42,3 @@ TEST(XWayland, BoxpairOpensItsWindowPrintsItsLinesAndEndsOnACloseRequest)
     expectUntouchedReport(run->program->standardOutput());
     EXPECT_EQ(run->program->standardOutput().back(), '\n');
 }
-
-} // namespace

@@ -368,10 +368,11 @@ void VirtualDisplay::minimise(XID window)
     sync();
 }
 
+// Written out rather than xdo_activate_window(), which leaks what it reads of the desktop.
 void VirtualDisplay::activate(XID window)
 {
-    xdo_activate_window(automation(), window);
-    sync();
+    // Source 2: from a pager or panel, which a window manager always obeys.
+    sendMessage(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0}, true);
 }
 
 void VirtualDisplay::waitForMapState(XID window, bool viewable)
@@ -392,10 +393,13 @@ XID VirtualDisplay::openOtherWindow(const std::string& windowTitle)
     return window;
 }
 
+// Xlib's own answer rather than xdo_get_focused_window_sane(), which leaks what it reads;
+// Openbox gives the focus to the program's own window, not to its frame.
 XID VirtualDisplay::focusedWindow()
 {
     Window focused = 0;
-    xdo_get_focused_window_sane(automation(), &focused);
+    int revertTo = 0;
+    XGetInputFocus(client(), &focused, &revertTo);
     return focused;
 }
 

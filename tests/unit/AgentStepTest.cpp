@@ -68,10 +68,12 @@ struct LineCase {
 
 TEST(AgentReport, LinesForAgentsAroundThePlayer)
 {
-    for (const auto& [dx, dy, line] :
-         {LineCase{-20.f, 0.f, "-1.19692 -1.60231"}, LineCase{0.f, 100.f, "-0.896147 1.78799"},
-          LineCase{0.f, -100.f, "-0.896147 -1.78799"}, LineCase{0.f, 0.f, "2 0"}})
-        EXPECT_EQ(lineForAgentAt(dx, dy), line) << "agent at (" << dx << ", " << dy << ") from the player";
+    const LineCase cases[] = {{-20.f, 0.f, "-1.19692 -1.60231"},
+                              {0.f, 100.f, "-0.896147 1.78799"},
+                              {0.f, -100.f, "-0.896147 -1.78799"},
+                              {0.f, 0.f, "2 0"}};
+    for (const LineCase& c : cases)
+        EXPECT_EQ(lineForAgentAt(c.dx, c.dy), c.line) << "agent at (" << c.dx << ", " << c.dy << ") from the player";
 }
 
 TEST(AgentReport, EveryStepIsExactlyOneLine)

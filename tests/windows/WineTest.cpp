@@ -91,6 +91,8 @@ protected:
     }
 };
 
+} // namespace
+
 TEST_F(UnderWine, SparkfieldShowsItsFountainAndEndsOnACloseRequest)
 {
     const auto run = start("sparkfield.exe", "Particles");
@@ -127,5 +129,3 @@ TEST_F(UnderWine, BoxpairEndsOnACloseRequest)
     expectEndedCleanly(*run);
     expectUntouchedReport(withoutCarriageReturns(run->program->standardOutput()));
 }
-
-} // namespace
