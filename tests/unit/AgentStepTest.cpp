@@ -94,7 +94,7 @@ TEST(AgentReport, EveryStepIsExactlyOneLine)
 // horizontal one comes first and the vertical one then sees the centre, the centre of an odd
 // size rounds down, and the tests use the window's current size.
 struct RecentringCase {
-    const char* what;
+    const char* what = nullptr;
     sf::Vector2f player, agent;
     sf::Vector2u window;
     sf::Vector2f after;
