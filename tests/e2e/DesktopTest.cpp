@@ -54,7 +54,8 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
     const CpuLoad load;
     harness::VirtualDisplay display;
     for (const Program& entry : programs) {
-        const auto& [path, title] = entry;
+        const std::string& path = entry.path;
+        const std::string& title = entry.title;
         for (int start = 1; start <= 12; ++start) {
             SCOPED_TRACE(title + ", start " + std::to_string(start));
             display.disconnect();
@@ -80,7 +81,8 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
 TEST(Openbox, TheTitleBarsCloseActionEndsEachProgramWithStatusZero)
 {
     for (const Program& entry : programs) {
-        const auto& [path, title] = entry;
+        const std::string& path = entry.path;
+        const std::string& title = entry.title;
         SCOPED_TRACE(title);
         ProgramOnDisplay run{path, title, {}, Desktop::Openbox};
         ASSERT_NE(run.window, 0u);
@@ -98,7 +100,8 @@ TEST(Openbox, TheTitleBarsCloseActionEndsEachProgramWithStatusZero)
 TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndRestore)
 {
     for (const Program& entry : programs) {
-        const auto& [path, title] = entry;
+        const std::string& path = entry.path;
+        const std::string& title = entry.title;
         SCOPED_TRACE(title);
         ProgramOnDisplay run{path, title, {}, Desktop::Openbox};
         ASSERT_NE(run.window, 0u);
