@@ -1,5 +1,6 @@
 // The Windows build (scripts/windows-build.sh) run under Wine on a private virtual display:
-// the same windows, picture, lines and endings as on Linux. WINDOWS_PROGRAMS names the folder
+// the same windows, picture, lines and endings as on Linux. Pictures of both windows are left
+// in the test's temporary folder. WINDOWS_PROGRAMS names the folder
 // that holds sparkfield.exe and boxpair.exe.
 
 #include "Programs.hpp"
@@ -99,6 +100,7 @@ TEST_F(UnderWine, SparkfieldShowsItsFountainAndEndsOnACloseRequest)
     ASSERT_NE(run->window, 0u);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(600, 400));
     EXPECT_TRUE(fountainSettlesAround(*run, 300, 200));
+    run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-sparkfield.png");
     run->display.requestClose(run->window);
     expectEndedCleanly(*run);
     EXPECT_EQ(run->program->standardOutput(), "");
@@ -111,6 +113,7 @@ TEST_F(UnderWine, BoxpairPrintsTheLinuxBuildsLinesAndEndsOnEscape)
     EXPECT_EQ(run->display.size(run->window), std::make_pair(800, 600));
     ASSERT_TRUE(waitForLines(*run->program, 120));
     expectSquaresUnstretched(*run);
+    run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-boxpair.png");
     run->display.pressKey("Escape");
     run->display.releaseKey("Escape");
     expectEndedCleanly(*run);
