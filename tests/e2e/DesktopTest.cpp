@@ -43,6 +43,25 @@ void expectRightPicture(ProgramOnDisplay& run, const std::string& path)
     }
 }
 
+// Runs a scenario for each program in turn, on an Openbox desktop of its own.
+template <typename Scenario> void onOpenbox(Scenario scenario)
+{
+    for (const Program& entry : programs) {
+        SCOPED_TRACE(entry.title);
+        ProgramOnDisplay run{entry.path, entry.title, {}, Desktop::Openbox};
+        ASSERT_NE(run.window, 0u);
+        scenario(run, entry.path);
+    }
+}
+
+void expectEndedCleanly(ProgramOnDisplay& run, const std::string& path)
+{
+    if (path == boxpair)
+        expectBoxpairEndedCleanly(run);
+    else
+        expectCleanExit(*run.program);
+}
+
 } // namespace
 
 // What `xvfb-run program` does many times in a row: each start comes just as the server's
@@ -80,31 +99,18 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
 // end, with boxpair's last line whole.
 TEST(Openbox, TheTitleBarsCloseActionEndsEachProgramWithStatusZero)
 {
-    for (const Program& entry : programs) {
-        const std::string& path = entry.path;
-        const std::string& title = entry.title;
-        SCOPED_TRACE(title);
-        ProgramOnDisplay run{path, title, {}, Desktop::Openbox};
-        ASSERT_NE(run.window, 0u);
+    onOpenbox([](ProgramOnDisplay& run, const std::string& path) {
         ASSERT_TRUE(waitForLines(*run.program, path == boxpair ? 3 : 0));
         run.display.closeThroughWindowManager(run.window);
-        if (path == boxpair)
-            expectBoxpairEndedCleanly(run);
-        else
-            expectCleanExit(*run.program);
-    }
+        expectEndedCleanly(run, path);
+    });
 }
 
 // Every change of a window's state a desktop offers, one after another, each followed by the
 // picture the program should show.
 TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndRestore)
 {
-    for (const Program& entry : programs) {
-        const std::string& path = entry.path;
-        const std::string& title = entry.title;
-        SCOPED_TRACE(title);
-        ProgramOnDisplay run{path, title, {}, Desktop::Openbox};
-        ASSERT_NE(run.window, 0u);
+    onOpenbox([](ProgramOnDisplay& run, const std::string& path) {
         harness::VirtualDisplay& display = run.display;
         const auto sizeOnce = [&](std::pair<int, int> wanted) {
             return harness::waitUntil([&] { return display.size(run.window) == wanted; }, startTimeout);
@@ -134,11 +140,8 @@ TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndR
 
         ASSERT_TRUE(run.program->running());
         display.requestClose(run.window);
-        if (path == boxpair)
-            expectBoxpairEndedCleanly(run);
-        else
-            expectCleanExit(*run.program);
-    }
+        expectEndedCleanly(run, path);
+    });
 }
 
 // The keyboard's state is the whole desktop's: keys held while another program has the focus,
