@@ -4,23 +4,45 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <poll.h>
+#include <signal.h>
 #include <string>
 #include <unistd.h>
 
-namespace desktop {
-
 namespace {
 
-const char* displayLossProgram = "program";
+// Written out ahead, so that a signal handler needs nothing but write(2) to report the loss.
+char displayLossMessage[256] = "";
+std::size_t displayLossLength = 0;
+int sessionSocket = -1;
 
-int onDisplayConnectionLost(Display*)
+} // namespace
+
+extern "C" {
+
+// Exit handlers would tear down graphics contexts that can no longer reach the server.
+static int onDisplayConnectionLost(Display*)
 {
-    std::cerr << displayLossProgram << ": lost the connection to the display; exiting\n";
-    // Exit handlers would tear down graphics contexts that can no longer reach the server.
+    static_cast<void>(write(STDERR_FILENO, displayLossMessage, displayLossLength));
     _exit(1);
 }
 
-} // namespace
+// A server that dies while we write to it raises SIGPIPE, which would end the process without
+// a word. When our own connection to the server has hung up, that is the display going away;
+// any other broken pipe (standard output closed by a reader) ends the process as it always has.
+static void onBrokenPipe(int)
+{
+    pollfd session{sessionSocket, POLLOUT, 0};
+    if (sessionSocket >= 0 && poll(&session, 1, 0) == 1 && (session.revents & (POLLHUP | POLLERR)) != 0) {
+        static_cast<void>(write(STDERR_FILENO, displayLossMessage, displayLossLength));
+        _exit(1);
+    }
+    static_cast<void>(signal(SIGPIPE, SIG_DFL));
+    static_cast<void>(raise(SIGPIPE));
+}
+}
+
+namespace desktop {
 
 const bool DisplaySession::needsConnection = true;
 
@@ -32,17 +54,23 @@ DisplaySession::DisplaySession(const char* programName)
         return;
     }
     // Installed first, so a server that dies while the window is being made is reported too.
-    displayLossProgram = programName;
+    const std::string message = std::string(programName) + ": lost the connection to the display; exiting\n";
+    displayLossLength = message.copy(displayLossMessage, sizeof displayLossMessage - 1);
     XSetIOErrorHandler(onDisplayConnectionLost);
     connection = XOpenDisplay(nullptr);
-    if (connection == nullptr)
+    if (connection == nullptr) {
         reportCannotOpen(programName, std::string("cannot connect to display \"") + name + "\"");
+        return;
+    }
+    sessionSocket = ConnectionNumber(static_cast<Display*>(connection));
+    static_cast<void>(signal(SIGPIPE, onBrokenPipe));
 }
 
 DisplaySession::~DisplaySession()
 {
     if (connection != nullptr)
         XCloseDisplay(static_cast<Display*>(connection));
+    sessionSocket = -1;
 }
 
 } // namespace desktop
