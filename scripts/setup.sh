@@ -8,7 +8,7 @@ preset=${1:-release}
 
 packages=(
     cmake g++ make pkg-config dpkg-dev file
-    libsfml-dev libx11-dev libxdo-dev
+    libsfml-dev libx11-dev libxdo-dev libboost-dev libboost-filesystem-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils openbox weston xwayland
     clang-tidy clang-format cppcheck

@@ -1,182 +1,89 @@
 #include "ChildProcess.hpp"
 
-#include <algorithm>
-#include <cerrno>
+#include <boost/process/args.hpp>
+#include <boost/process/env.hpp>
+#include <boost/process/exe.hpp>
+#include <boost/process/io.hpp>
+
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 namespace harness {
 
-namespace {
+namespace process = boost::process;
 
-std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& overrides)
+ChildProcess::File ChildProcess::temporaryFile()
 {
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text(*entry);
-        const std::string name = text.substr(0, text.find('='));
-        if (overrides.count(name) == 0)
-            result.push_back(text);
-    }
-    for (const auto& [name, value] : overrides)
-        if (!value.empty())
-            result.push_back(std::string(name).append("=").append(value));
-    return result;
+    File file(std::tmpfile(), &std::fclose);
+    if (!file)
+        throw std::runtime_error("cannot create a temporary file for a child's output");
+    // Only the child it is made for may inherit it.
+    fcntl(fileno(file.get()), F_SETFD, FD_CLOEXEC);
+    return file;
 }
 
-std::vector<char*> pointersTo(std::vector<std::string>& strings)
+// Read through a fresh description of the file, whose offset the child does not share.
+std::string ChildProcess::contentsOf(std::FILE* file)
 {
-    std::vector<char*> pointers;
-    pointers.reserve(strings.size() + 1);
-    // exec takes non-const pointers. operator[] rather than data(): cppcheck takes data() for
-    // const and would ask for a const reference here.
-    std::transform(strings.begin(), strings.end(), std::back_inserter(pointers),
-                   [](std::string& text) { return &text[0]; });
-    pointers.push_back(nullptr);
-    return pointers;
+    std::ifstream stream("/proc/self/fd/" + std::to_string(fileno(file)), std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
-
-ExitStatus decode(int waitStatus)
-{
-    ExitStatus result;
-    if (WIFEXITED(waitStatus)) {
-        result.exited = true;
-        result.code = WEXITSTATUS(waitStatus);
-    } else if (WIFSIGNALED(waitStatus)) {
-        result.signal = WTERMSIG(waitStatus);
-    }
-    return result;
-}
-
-} // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& environment)
+    : outFile(temporaryFile())
+    , errFile(temporaryFile())
 {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("cannot create pipes");
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-
-    std::vector<std::string> argumentCopy = arguments;
-    std::vector<std::string> environmentCopy = mergedEnvironment(environment);
-    const int error = posix_spawn(&processId, argumentCopy.at(0).c_str(), &actions, nullptr,
-                                  pointersTo(argumentCopy).data(), pointersTo(environmentCopy).data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (error != 0) {
-        close(outPipe[0]);
-        close(errPipe[0]);
-        throw std::runtime_error("cannot start " + arguments.at(0) + ": " + std::strerror(error));
-    }
-    outReader = std::thread([this, fd = outPipe[0]] { drain(fd, outBuffer); });
-    errReader = std::thread([this, fd = errPipe[0]] { drain(fd, errBuffer); });
-}
-
-ChildProcess::~ChildProcess()
-{
-    if (running()) {
-        signal(SIGKILL);
-        waitForExit(5s);
-    }
-    outReader.join();
-    errReader.join();
-}
-
-void ChildProcess::drain(int descriptor, std::string& into)
-{
-    char chunk[4096];
-    for (;;) {
-        const ssize_t count = read(descriptor, chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            break;
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            into.append(chunk, static_cast<std::size_t>(count));
-        }
-        outputArrived.notify_all();
-    }
-    close(descriptor);
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        --streamsOpen;
-    }
-    outputArrived.notify_all();
+    process::environment variables = boost::this_process::environment();
+    for (const auto& [name, value] : environment)
+        if (value.empty())
+            variables.erase(name);
+        else
+            variables[name] = value;
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    child =
+        process::child(process::exe = arguments.at(0), process::args = rest, variables, process::std_in = process::null,
+                       process::std_out = outFile.get(), process::std_err = errFile.get());
 }
 
 std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
     waitUntil(
         [this] {
-            if (status)
-                return true;
-            int waitStatus = 0;
-            if (waitpid(processId, &waitStatus, WNOHANG) == processId)
-                status = decode(waitStatus);
+            if (!status && !child.running()) {
+                const int waitStatus = child.native_exit_code();
+                status = WIFEXITED(waitStatus) ? ExitStatus{true, WEXITSTATUS(waitStatus), 0}
+                                               : ExitStatus{false, -1, WTERMSIG(waitStatus)};
+            }
             return status.has_value();
         },
         timeout);
-    if (status) {
-        std::unique_lock<std::mutex> lock(mutex);
-        outputArrived.wait_until(lock, std::max(deadline, std::chrono::steady_clock::now() + 1s),
-                                 [this] { return streamsOpen == 0; });
-    }
     return status;
-}
-
-bool ChildProcess::running()
-{
-    return !waitForExit(0ms).has_value();
 }
 
 void ChildProcess::signal(int signalNumber) const
 {
-    kill(processId, signalNumber);
+    kill(child.id(), signalNumber);
 }
 
 std::optional<long> ChildProcess::residentKib() const
 {
-    std::ifstream statusFile("/proc/" + std::to_string(processId) + "/status");
+    std::ifstream statusFile("/proc/" + std::to_string(child.id()) + "/status");
     for (std::string line; std::getline(statusFile, line);)
         if (line.rfind("VmRSS:", 0) == 0)
             return std::stol(line.substr(6));
     return std::nullopt;
 }
 
-std::string ChildProcess::standardOutput() const
-{
-    const std::lock_guard<std::mutex> lock(mutex);
-    return outBuffer;
-}
-
-std::string ChildProcess::standardError() const
-{
-    const std::lock_guard<std::mutex> lock(mutex);
-    return errBuffer;
-}
-
 bool ChildProcess::waitForOutput(const std::function<bool(const std::string&)>& ready,
                                  std::chrono::milliseconds timeout) const
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    return outputArrived.wait_for(lock, timeout, [&] { return ready(outBuffer); });
+    return waitUntil([&] { return ready(standardOutput()); }, timeout);
 }
 
 std::vector<std::string> completeLines(const std::string& text)

@@ -1,16 +1,15 @@
 #pragma once
 
+#include <boost/process/child.hpp>
+
 #include <chrono>
-#include <condition_variable>
+#include <cstdio>
 #include <functional>
 #include <map>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <sys/types.h>
 
 namespace harness {
 
@@ -23,45 +22,40 @@ struct ExitStatus {
     int signal = 0;      // terminating signal otherwise
 };
 
-// A program started with its standard output and standard error captured. Both streams are
-// drained by background threads so a chatty child never blocks on a full pipe.
+// A program started through Boost.Process with its standard output and standard error going
+// to unnamed temporary files: a file never fills up and blocks a chatty child as a pipe would,
+// and everything it wrote is there to read once it has ended.
 class ChildProcess {
 public:
     // `environment` entries override the parent's; an empty value removes the variable.
     explicit ChildProcess(const std::vector<std::string>& arguments,
                           const std::map<std::string, std::string>& environment = {});
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t pid() const { return processId; }
+    int pid() const { return child.id(); }
 
-    // Waits at most `timeout` for the process to end and for all it wrote to be read.
+    // Waits at most `timeout` for the process to end.
     std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout);
-    bool running();
+    bool running() { return !waitForExit(0ms).has_value(); }
     void signal(int signalNumber) const;
 
     // Resident memory as the kernel reports it, while the process runs.
     std::optional<long> residentKib() const;
 
-    std::string standardOutput() const;
-    std::string standardError() const;
+    std::string standardOutput() const { return contentsOf(outFile.get()); }
+    std::string standardError() const { return contentsOf(errFile.get()); }
 
     // Waits at most `timeout` until `ready` holds for the output captured so far.
     bool waitForOutput(const std::function<bool(const std::string&)>& ready, std::chrono::milliseconds timeout) const;
 
 private:
-    void drain(int descriptor, std::string& into);
+    using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+    static File temporaryFile();
+    static std::string contentsOf(std::FILE* file);
 
-    pid_t processId = -1;
+    File outFile;
+    File errFile;
     std::optional<ExitStatus> status;
-    mutable std::mutex mutex;
-    mutable std::condition_variable outputArrived;
-    std::string outBuffer;
-    std::string errBuffer;
-    int streamsOpen = 2;
-    std::thread outReader;
-    std::thread errReader;
+    boost::process::child child; // last, so it ends (killed if still running) before its files close
 };
 
 // Lines of `text` that are complete (ended by a newline).
