@@ -3,7 +3,6 @@
 #include <X11/Xlib.h>
 
 #include <cstdlib>
-#include <iostream>
 #include <poll.h>
 #include <signal.h>
 #include <string>
@@ -42,6 +41,24 @@ static void onBrokenPipe(int)
 }
 }
 
+namespace {
+
+// A server that resets as its last client leaves drops connections that arrive during the
+// reset, and takes new ones again a moment later; a program started just then tries again
+// for up to a second before it gives up.
+Display* connectToDisplay()
+{
+    for (int attempt = 1;; ++attempt) {
+        if (Display* const display = XOpenDisplay(nullptr))
+            return display;
+        if (attempt == 20)
+            return nullptr;
+        usleep(50000);
+    }
+}
+
+} // namespace
+
 namespace desktop {
 
 const bool DisplaySession::needsConnection = true;
@@ -57,7 +74,7 @@ DisplaySession::DisplaySession(const char* programName)
     const std::string message = std::string(programName) + ": lost the connection to the display; exiting\n";
     displayLossLength = message.copy(displayLossMessage, sizeof displayLossMessage - 1);
     XSetIOErrorHandler(onDisplayConnectionLost);
-    connection = XOpenDisplay(nullptr);
+    connection = connectToDisplay();
     if (connection == nullptr) {
         reportCannotOpen(programName, std::string("cannot connect to display \"") + name + "\"");
         return;
