@@ -24,7 +24,7 @@ declare -A binary=(
 measure() {
     local name=$1 report="$work/$1.$2"
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-        env LD_PRELOAD="$build/tests/libswap_counter.so" FRAMELOOP_REPORT="$report" \
+        env LD_PRELOAD="$build/bench/libframe_meter.so" FRAMELOOP_REPORT="$report" \
             FRAMELOOP_WARMUP=1 FRAMELOOP_SECONDS="$seconds" \
         "${binary[$name]}" >/dev/null 2>&1 || true
     [ -s "$report" ] || { echo "$name: no measurement" >&2; exit 1; }

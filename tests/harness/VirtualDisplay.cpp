@@ -29,16 +29,6 @@ int ignoreXErrors(Display*, XErrorEvent*)
     return 0;
 }
 
-unsigned int lowestSetBit(unsigned long mask)
-{
-    unsigned int shift = 0;
-    while (mask != 0 && (mask & 1UL) == 0) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
-
 } // namespace
 
 VirtualDisplay::VirtualDisplay(Desktop desktop)
@@ -263,30 +253,14 @@ std::pair<int, int> VirtualDisplay::size(XID window)
     return {static_cast<int>(width), static_cast<int>(height)};
 }
 
+// ImageMagick's import takes the picture, as a desktop user would, and hands it over as a PNG.
 Image VirtualDisplay::capture(XID window)
 {
-    const auto [width, height] = size(window);
+    ChildProcess import({"/usr/bin/import", "-window", std::to_string(window), "png:-"}, {{"DISPLAY", displayName}});
+    const std::string png = import.waitForExit(10s) ? import.standardOutput() : "";
     Image image;
-    XImage* const shot = XGetImage(client(), window, 0, 0, static_cast<unsigned int>(width),
-                                   static_cast<unsigned int>(height), AllPlanes, ZPixmap);
-    if (shot == nullptr)
-        return image;
-    image.create(static_cast<unsigned int>(width), static_cast<unsigned int>(height));
-    const unsigned int redShift = lowestSetBit(shot->red_mask);
-    const unsigned int greenShift = lowestSetBit(shot->green_mask);
-    const unsigned int blueShift = lowestSetBit(shot->blue_mask);
-    const auto channel = [](unsigned long pixel, unsigned long mask, unsigned int shift) {
-        return static_cast<sf::Uint8>((pixel & mask) >> shift);
-    };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const unsigned long pixel = XGetPixel(shot, x, y);
-            image.setPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y),
-                           sf::Color(channel(pixel, shot->red_mask, redShift),
-                                     channel(pixel, shot->green_mask, greenShift),
-                                     channel(pixel, shot->blue_mask, blueShift)));
-        }
-    XDestroyImage(shot);
+    if (!png.empty())
+        static_cast<void>(image.loadFromMemory(png.data(), png.size()));
     return image;
 }
 
