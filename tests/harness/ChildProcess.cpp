@@ -1,11 +1,13 @@
 #include "ChildProcess.hpp"
 
 #include <boost/process/args.hpp>
+#include <boost/process/child.hpp>
 #include <boost/process/env.hpp>
 #include <boost/process/exe.hpp>
 #include <boost/process/io.hpp>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -17,7 +19,11 @@ namespace harness {
 
 namespace process = boost::process;
 
-ChildProcess::File ChildProcess::temporaryFile()
+namespace {
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+File temporaryFile()
 {
     File file(std::tmpfile(), &std::fclose);
     if (!file)
@@ -28,35 +34,64 @@ ChildProcess::File ChildProcess::temporaryFile()
 }
 
 // Read through a fresh description of the file, whose offset the child does not share.
-std::string ChildProcess::contentsOf(std::FILE* file)
+std::string contentsOf(const File& file)
 {
-    std::ifstream stream("/proc/self/fd/" + std::to_string(fileno(file)), std::ios::binary);
+    std::ifstream stream("/proc/self/fd/" + std::to_string(fileno(file.get())), std::ios::binary);
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
-                           const std::map<std::string, std::string>& environment)
-    : outFile(temporaryFile())
-    , errFile(temporaryFile())
+process::environment withOverrides(const std::map<std::string, std::string>& overrides)
 {
     process::environment variables = boost::this_process::environment();
-    for (const auto& [name, value] : environment)
+    for (const auto& [name, value] : overrides)
         if (value.empty())
             variables.erase(name);
         else
             variables[name] = value;
+    return variables;
+}
+
+} // namespace
+
+struct ChildProcess::Child {
+    File out = temporaryFile();
+    File err = temporaryFile();
+    process::child process; // last, so it ends (killed if still running) before its files close
+};
+
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
+                           const std::map<std::string, std::string>& environment)
+    : child(std::make_unique<Child>())
+{
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    child =
-        process::child(process::exe = arguments.at(0), process::args = rest, variables, process::std_in = process::null,
-                       process::std_out = outFile.get(), process::std_err = errFile.get());
+    child->process = process::child(process::exe = arguments.at(0), process::args = rest, withOverrides(environment),
+                                    process::std_in = process::null, process::std_out = child->out.get(),
+                                    process::std_err = child->err.get());
+}
+
+ChildProcess::~ChildProcess() = default;
+
+int ChildProcess::pid() const
+{
+    return child->process.id();
+}
+
+std::string ChildProcess::standardOutput() const
+{
+    return contentsOf(child->out);
+}
+
+std::string ChildProcess::standardError() const
+{
+    return contentsOf(child->err);
 }
 
 std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
 {
     waitUntil(
         [this] {
-            if (!status && !child.running()) {
-                const int waitStatus = child.native_exit_code();
+            if (!status && !child->process.running()) {
+                const int waitStatus = child->process.native_exit_code();
                 status = WIFEXITED(waitStatus) ? ExitStatus{true, WEXITSTATUS(waitStatus), 0}
                                                : ExitStatus{false, -1, WTERMSIG(waitStatus)};
             }
@@ -68,12 +103,13 @@ std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds ti
 
 void ChildProcess::signal(int signalNumber) const
 {
-    kill(child.id(), signalNumber);
+    kill(pid(), signalNumber);
 }
 
+// From the kernel's own report: Boost.Process gives no memory figures.
 std::optional<long> ChildProcess::residentKib() const
 {
-    std::ifstream statusFile("/proc/" + std::to_string(child.id()) + "/status");
+    std::ifstream statusFile("/proc/" + std::to_string(pid()) + "/status");
     for (std::string line; std::getline(statusFile, line);)
         if (line.rfind("VmRSS:", 0) == 0)
             return std::stol(line.substr(6));

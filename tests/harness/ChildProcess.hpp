@@ -1,9 +1,6 @@
 #pragma once
 
-#include <boost/process/child.hpp>
-
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,8 +27,9 @@ public:
     // `environment` entries override the parent's; an empty value removes the variable.
     explicit ChildProcess(const std::vector<std::string>& arguments,
                           const std::map<std::string, std::string>& environment = {});
+    ~ChildProcess();
 
-    int pid() const { return child.id(); }
+    int pid() const;
 
     // Waits at most `timeout` for the process to end.
     std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout);
@@ -41,21 +39,16 @@ public:
     // Resident memory as the kernel reports it, while the process runs.
     std::optional<long> residentKib() const;
 
-    std::string standardOutput() const { return contentsOf(outFile.get()); }
-    std::string standardError() const { return contentsOf(errFile.get()); }
+    std::string standardOutput() const;
+    std::string standardError() const;
 
     // Waits at most `timeout` until `ready` holds for the output captured so far.
     bool waitForOutput(const std::function<bool(const std::string&)>& ready, std::chrono::milliseconds timeout) const;
 
 private:
-    using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-    static File temporaryFile();
-    static std::string contentsOf(std::FILE* file);
-
-    File outFile;
-    File errFile;
+    struct Child; // Boost.Process's child and its output files
+    std::unique_ptr<Child> child;
     std::optional<ExitStatus> status;
-    boost::process::child child; // last, so it ends (killed if still running) before its files close
 };
 
 // Lines of `text` that are complete (ended by a newline).

@@ -189,7 +189,8 @@ bool VirtualDisplay::managed(XID window)
     return std::find(clients.begin(), clients.end(), window) != clients.end();
 }
 
-// A list of windows that the window manager keeps in a property of the root window.
+// A list of windows that the window manager keeps in a property of the root window; libxdo
+// reads no such lists.
 std::vector<XID> VirtualDisplay::rootWindowList(const char* property)
 {
     Atom type = 0;
@@ -354,6 +355,7 @@ void VirtualDisplay::waitForMapState(XID window, bool viewable)
     xdo_wait_for_window_map_state(automation(), window, viewable ? IsViewable : IsUnmapped);
 }
 
+// Made with Xlib: libxdo makes no windows.
 XID VirtualDisplay::openOtherWindow(const std::string& windowTitle)
 {
     Display* const display = client();
