@@ -14,7 +14,7 @@ class Boxpair : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(run.window, 0u) << "no window titled \"Chase AI\" appeared";
+        ASSERT_WINDOW(run);
         ASSERT_TRUE(waitForLines(1));
     }
 
@@ -156,7 +156,7 @@ TEST_F(Boxpair, KeepsTheSquaresUnstretchedAfterAResize)
 TEST(BoxpairArguments, AreIgnored)
 {
     ProgramOnDisplay run{boxpair, "Chase AI", {"--help", "garbage"}};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     ASSERT_TRUE(waitForLines(*run.program, 3));
     expectUntouchedReport(run.program->standardOutput());
 }

@@ -49,7 +49,7 @@ template <typename Scenario> void onOpenbox(Scenario scenario)
     for (const Program& entry : programs) {
         SCOPED_TRACE(entry.title);
         ProgramOnDisplay run{entry.path, entry.title, {}, Desktop::Openbox};
-        ASSERT_NE(run.window, 0u);
+        ASSERT_WINDOW(run);
         scenario(run, entry.path);
     }
 }
@@ -149,7 +149,7 @@ TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndR
 TEST(Openbox, ArrowKeysMoveTheBlueSquareOnlyWhileBoxpairHasTheFocus)
 {
     ProgramOnDisplay run{boxpair, "Chase AI", {}, Desktop::Openbox};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     harness::VirtualDisplay& display = run.display;
     // Keys go down only after boxpair has run a whole frame since the focus moved, so that it
     // has seen the change.

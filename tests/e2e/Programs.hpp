@@ -23,6 +23,9 @@
     } else                                                                                                             \
         FAIL() << #optional " holds no value. "
 
+// Stops the test when the program's window did not appear, saying what became of the program.
+#define ASSERT_WINDOW(run) ASSERT_NE((run).window, 0u) << (run).whyNoWindow()
+
 namespace e2e {
 
 using namespace std::chrono_literals;
@@ -49,6 +52,7 @@ public:
                      harness::Desktop desktop = harness::Desktop::Bare,
                      const std::map<std::string, std::string>& environment = {})
         : display(desktop)
+        , title(title)
         , frameCountFile(::testing::TempDir() + "frames-" + std::to_string(getpid()) + "-" + std::to_string(++runs))
     {
         static_cast<void>(std::remove(frameCountFile.c_str()));
@@ -67,6 +71,16 @@ public:
     }
 
     ~ProgramOnDisplay() { static_cast<void>(std::remove(frameCountFile.c_str())); }
+
+    std::string whyNoWindow()
+    {
+        const auto status = program->waitForExit(0ms);
+        return "no window titled \"" + title + "\" appeared; the program " +
+               (!status          ? std::string("is still running")
+                : status->exited ? "exited with status " + std::to_string(status->code)
+                                 : "was killed by signal " + std::to_string(status->signal)) +
+               "; its standard error:\n" + program->standardError();
+    }
 
     // Frames the program showed in its whole run; known once it has ended normally.
     std::optional<long> framesShown() const
@@ -90,6 +104,7 @@ private:
     }
 
     inline static int runs = 0;
+    std::string title;
     std::string frameCountFile;
 };
 

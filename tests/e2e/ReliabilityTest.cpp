@@ -57,7 +57,7 @@ long residentGrowthKib(const harness::ChildProcess& program)
 TEST(LongRun, SparkfieldKeepsItsMemoryFlat)
 {
     ProgramOnDisplay run{sparkfield, "Particles"};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     expectFlatMemory(residentGrowthKib(*run.program));
     EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
     run.display.requestClose(run.window);
@@ -67,7 +67,7 @@ TEST(LongRun, SparkfieldKeepsItsMemoryFlat)
 TEST(LongRun, BoxpairKeepsItsMemoryFlatAndPrintsOneWellFormedLineAFrame)
 {
     ProgramOnDisplay run{boxpair, "Chase AI"};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     expectFlatMemory(residentGrowthKib(*run.program));
     run.display.requestClose(run.window);
     expectBoxpairEndedCleanly(run);
@@ -77,7 +77,7 @@ TEST(LongRun, BoxpairKeepsItsMemoryFlatAndPrintsOneWellFormedLineAFrame)
 TEST(Stall, SparkfieldStoppedForThreeSecondsShowsItsFountainAgainAtTheCentre)
 {
     ProgramOnDisplay run{sparkfield, "Particles"};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     ASSERT_TRUE(fountainSettlesAround(run, 300, 200));
 
     run.program->signal(SIGSTOP);
@@ -91,7 +91,7 @@ TEST(Stall, SparkfieldStoppedForThreeSecondsShowsItsFountainAgainAtTheCentre)
 TEST(ResizeExtremes, SparkfieldSurvivesOnePixelAndAVeryLargeWindow)
 {
     ProgramOnDisplay run{sparkfield, "Particles"};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
 
     run.display.resize(run.window, 1, 1);
     ASSERT_TRUE(harness::waitUntil([&] { return run.display.size(run.window) == std::make_pair(1, 1); }, 5s));
@@ -109,7 +109,7 @@ TEST(ResizeExtremes, SparkfieldSurvivesOnePixelAndAVeryLargeWindow)
 TEST(ResizeExtremes, BoxpairSurvivesOnePixelAndAVeryLargeWindow)
 {
     ProgramOnDisplay run{boxpair, "Chase AI"};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     const auto framesLater = [&](std::size_t frames) {
         return waitForLines(*run.program, linesPrinted(*run.program) + frames);
     };
@@ -130,7 +130,7 @@ TEST(ResizeExtremes, BoxpairSurvivesOnePixelAndAVeryLargeWindow)
 TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
 {
     ProgramOnDisplay run{boxpair, "Chase AI"};
-    ASSERT_NE(run.window, 0u);
+    ASSERT_WINDOW(run);
     ASSERT_TRUE(waitForLines(*run.program, 1));
     std::mt19937 random(2026);
     const std::vector<std::string> otherKeys{"a",         "z",  "space",     "Return", "Tab",     "Shift_L",
@@ -175,7 +175,7 @@ TEST(DisplayLoss, BothProgramsEndPlainlyWhenTheServerDies)
              {std::tuple{sparkfield, "Particles", "sparkfield"}, std::tuple{boxpair, "Chase AI", "boxpair"}}) {
             SCOPED_TRACE(std::string(name) + (running ? " while running" : " while starting"));
             ProgramOnDisplay run{path, title};
-            ASSERT_NE(run.window, 0u);
+            ASSERT_WINDOW(run);
             if (running) {
                 ASSERT_TRUE(harness::waitUntil(
                     [&] { return harness::litPixelsOf(run.display.capture(run.window)).count > 0; }, startTimeout));

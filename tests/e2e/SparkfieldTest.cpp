@@ -12,7 +12,7 @@ using namespace e2e;
 
 class Sparkfield : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(run.window, 0u) << "no window titled \"Particles\" appeared"; }
+    void SetUp() override { ASSERT_WINDOW(run); }
 
     bool waitForFountainAround(double x, double y)
     {
@@ -70,7 +70,7 @@ TEST_F(Sparkfield, EndsWithStatusZeroAndNoOutputOnACloseRequest)
 TEST(SparkfieldArguments, AreIgnored)
 {
     ProgramOnDisplay withArguments{sparkfield, "Particles", {"--help", "-x", "\x01garbage"}};
-    ASSERT_NE(withArguments.window, 0u);
+    ASSERT_WINDOW(withArguments);
     EXPECT_TRUE(harness::waitUntil(
         [&] { return fountainAround(withArguments.display.capture(withArguments.window), 300, 200, 10); }, 15s));
     EXPECT_EQ(withArguments.program->standardOutput(), "");

@@ -23,7 +23,7 @@ using namespace e2e;
 TEST(XWayland, SparkfieldOpensItsWindowAndEndsOnACloseRequest)
 {
     START_ON_WESTON(run, sparkfield, "Particles");
-    ASSERT_NE(run->window, 0u);
+    ASSERT_WINDOW(*run);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(600, 400));
     EXPECT_TRUE(fountainSettlesAround(*run, 300, 200));
     run->display.requestClose(run->window);
@@ -33,7 +33,7 @@ TEST(XWayland, SparkfieldOpensItsWindowAndEndsOnACloseRequest)
 TEST(XWayland, BoxpairOpensItsWindowPrintsItsLinesAndEndsOnACloseRequest)
 {
     START_ON_WESTON(run, boxpair, "Chase AI");
-    ASSERT_NE(run->window, 0u);
+    ASSERT_WINDOW(*run);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(800, 600));
     ASSERT_TRUE(waitForLines(*run->program, 60));
     expectSquaresUnstretched(*run);

@@ -218,15 +218,15 @@ std::optional<XID> VirtualDisplay::findWindow(const std::string& wantedTitle, st
     search.only_visible = True;
     search.max_depth = -1;
     search.require = xdo_search_t::SEARCH_ALL;
-    search.limit = 1;
     std::optional<XID> found;
     waitUntil(
         [&] {
             Window* windows = nullptr;
             unsigned int count = 0;
             xdo_search_windows(automation(), &search, &windows, &count);
-            if (count > 0 && (kind != Desktop::Openbox || managed(windows[0])))
-                found = windows[0];
+            for (unsigned int i = 0; i < count && !found; ++i)
+                if (kind != Desktop::Openbox || managed(windows[i]))
+                    found = windows[i];
             if (windows != nullptr)
                 XFree(windows);
             return found.has_value();

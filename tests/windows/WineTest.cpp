@@ -97,7 +97,7 @@ protected:
 TEST_F(UnderWine, SparkfieldShowsItsFountainAndEndsOnACloseRequest)
 {
     const auto run = start("sparkfield.exe", "Particles");
-    ASSERT_NE(run->window, 0u);
+    ASSERT_WINDOW(*run);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(600, 400));
     EXPECT_TRUE(fountainSettlesAround(*run, 300, 200));
     run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-sparkfield.png");
@@ -109,7 +109,7 @@ TEST_F(UnderWine, SparkfieldShowsItsFountainAndEndsOnACloseRequest)
 TEST_F(UnderWine, BoxpairPrintsTheLinuxBuildsLinesAndEndsOnEscape)
 {
     const auto run = start("boxpair.exe", "Chase AI");
-    ASSERT_NE(run->window, 0u);
+    ASSERT_WINDOW(*run);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(800, 600));
     ASSERT_TRUE(waitForLines(*run->program, 120));
     expectSquaresUnstretched(*run);
@@ -126,7 +126,7 @@ TEST_F(UnderWine, BoxpairPrintsTheLinuxBuildsLinesAndEndsOnEscape)
 TEST_F(UnderWine, BoxpairEndsOnACloseRequest)
 {
     const auto run = start("boxpair.exe", "Chase AI");
-    ASSERT_NE(run->window, 0u);
+    ASSERT_WINDOW(*run);
     ASSERT_TRUE(waitForLines(*run->program, 10));
     run->display.requestClose(run->window);
     expectEndedCleanly(*run);
