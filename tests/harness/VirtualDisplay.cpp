@@ -73,10 +73,15 @@ void VirtualDisplay::startOpenbox()
 {
     manager = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/openbox", "--sm-disable"},
                                              std::map<std::string, std::string>{{"DISPLAY", displayName}});
-    // A window manager announces itself on the root window once it manages windows.
-    const bool ready = waitUntil([&] { return !rootWindowList("_NET_SUPPORTING_WM_CHECK").empty(); }, 10s);
+    // Openbox announces itself on the root window early in its start, before it has read its
+    // theme and fonts, and may then leave new windows unmapped for a long while; it is ready
+    // once it has taken over a window of ours.
+    const XID probe = createPlainWindow("openbox probe");
+    const bool ready = waitUntil([&] { return managed(probe); }, 60s);
+    XDestroyWindow(client(), probe);
+    sync();
     if (!ready)
-        throw DesktopUnavailable("openbox did not start: " + manager->standardError());
+        throw DesktopUnavailable("openbox did not take over a window in 60 s: " + manager->standardError());
 }
 
 // Weston picks the X display number for XWayland itself and says which in its log; XWayland
@@ -356,7 +361,7 @@ void VirtualDisplay::waitForMapState(XID window, bool viewable)
 }
 
 // Made with Xlib: libxdo makes no windows.
-XID VirtualDisplay::openOtherWindow(const std::string& windowTitle)
+XID VirtualDisplay::createPlainWindow(const std::string& windowTitle)
 {
     Display* const display = client();
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0,
@@ -364,6 +369,12 @@ XID VirtualDisplay::openOtherWindow(const std::string& windowTitle)
     XStoreName(display, window, windowTitle.c_str());
     XMapWindow(display, window);
     sync();
+    return window;
+}
+
+XID VirtualDisplay::openOtherWindow(const std::string& windowTitle)
+{
+    const XID window = createPlainWindow(windowTitle);
     xdo_wait_for_window_map_state(automation(), window, IsViewable);
     activate(window);
     return window;

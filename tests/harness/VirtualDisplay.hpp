@@ -86,6 +86,7 @@ private:
     Display* client();
     xdo* automation();
     bool managed(XID window);
+    XID createPlainWindow(const std::string& windowTitle);
     std::vector<XID> rootWindowList(const char* property);
     void sendMessage(XID window, const char* type, std::initializer_list<long> data, bool toWindowManager);
     long atom(const char* name);
