@@ -41,6 +41,17 @@ inline bool waitForLines(const harness::ChildProcess& program, std::size_t count
         [count](const std::string& out) { return harness::completeLines(out).size() >= count; }, startTimeout);
 }
 
+// What has become of a program, for a failure message: whether it runs, how it ended, what it
+// wrote on standard error.
+inline std::string fateOf(harness::ChildProcess& program)
+{
+    const auto status = program.waitForExit(0ms);
+    return (!status          ? std::string("is still running")
+            : status->exited ? "exited with status " + std::to_string(status->code)
+                             : "was killed by signal " + std::to_string(status->signal)) +
+           "; its standard error:\n" + program.standardError();
+}
+
 // One run of a real program on its own virtual display, with the window found. A frame
 // counter is preloaded into it, so a test can compare what it printed with what it showed.
 class ProgramOnDisplay {
@@ -72,15 +83,7 @@ public:
 
     ~ProgramOnDisplay() { static_cast<void>(std::remove(frameCountFile.c_str())); }
 
-    std::string whyNoWindow()
-    {
-        const auto status = program->waitForExit(0ms);
-        return "no window titled \"" + title + "\" appeared; the program " +
-               (!status          ? std::string("is still running")
-                : status->exited ? "exited with status " + std::to_string(status->code)
-                                 : "was killed by signal " + std::to_string(status->signal)) +
-               "; its standard error:\n" + program->standardError();
-    }
+    std::string whyNoWindow() { return "no window titled \"" + title + "\" appeared; the program " + fateOf(*program); }
 
     // Frames the program showed in its whole run; known once it has ended normally.
     std::optional<long> framesShown() const
