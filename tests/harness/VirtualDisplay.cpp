@@ -78,8 +78,11 @@ void VirtualDisplay::startOpenbox()
     // once it has taken over a window of ours.
     const XID probe = createPlainWindow("openbox probe");
     const bool ready = waitUntil([&] { return managed(probe); }, 60s);
+    // Gone for good only once Openbox has let it go with its frame: libxdo's window search
+    // crashes on a window that vanishes under it.
     XDestroyWindow(client(), probe);
     sync();
+    waitUntil([&] { return !managed(probe); }, 10s);
     if (!ready)
         throw DesktopUnavailable("openbox did not take over a window in 60 s: " + manager->standardError());
 }
