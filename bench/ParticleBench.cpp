@@ -5,6 +5,7 @@
 
 #include "ParticleSystem.hpp"
 #include "ReferenceFountain.hpp"
+#include "SfmlBridge.hpp"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 
@@ -75,7 +76,7 @@ void draw(benchmark::State& state)
         return;
     }
     sf::RenderTexture target;
-    if (!target.create(600, 400)) {
+    if (!desktop::resize(target, {600, 400})) {
         state.SkipWithError("cannot create an off-screen target");
         return;
     }

@@ -1,11 +1,12 @@
 #include "ReferenceFountain.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 ReferenceFountain::ReferenceFountain(unsigned int count)
     : particles(count)
-    , points(sf::Points, count)
+    , points(sf::PrimitiveType::Points, count)
 {
 }
 
@@ -29,6 +30,6 @@ void ReferenceFountain::update(sf::Time elapsed)
 
         const float ratio = p.lifetime.asSeconds() / maxLifetime.asSeconds();
         const float alpha = ratio * 255;
-        points[i].color.a = alpha > 255.f ? 255 : static_cast<sf::Uint8>(alpha);
+        points[i].color.a = alpha > 255.f ? 255 : static_cast<std::uint8_t>(alpha);
     }
 }

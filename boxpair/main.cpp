@@ -1,8 +1,11 @@
 #include "AgentStep.hpp"
 
 #include "Desktop.hpp"
+#include "SfmlBridge.hpp"
 
 #include <SFML/Graphics.hpp>
+
+#include <optional>
 
 namespace {
 
@@ -18,14 +21,13 @@ sf::RectangleShape makeSquare(sf::Color colour, sf::Vector2f position)
 
 void handleEvents(sf::RenderWindow& window)
 {
-    sf::Event event{};
-    while (window.pollEvent(event)) {
-        if (event.type == sf::Event::Closed)
+    while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window)) {
+        if (event->closed)
             window.close();
-        if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Escape)
+        if (event->keyPressed == sf::Keyboard::Key::Escape)
             window.close();
-        if (event.type == sf::Event::Resized)
-            desktop::matchViewToWindow(window, event.size);
+        if (event->resizedTo)
+            desktop::matchViewToWindow(window, *event->resizedTo);
     }
 }
 
@@ -33,14 +35,14 @@ void handleEvents(sf::RenderWindow& window)
 // That state is the whole keyboard's, so it is read only while the keys are meant for us.
 void movePlayer(sf::RectangleShape& player)
 {
-    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Left))
-        player.move(-5.f, 0.f);
-    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Right))
-        player.move(5.f, 0.f);
-    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Up))
-        player.move(0.f, -5.f);
-    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Down))
-        player.move(0.f, 5.f);
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Key::Left))
+        player.move(sf::Vector2f(-5.f, 0.f));
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Key::Right))
+        player.move(sf::Vector2f(5.f, 0.f));
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Key::Up))
+        player.move(sf::Vector2f(0.f, -5.f));
+    if (sf::Keyboard::isKeyPressed(sf::Keyboard::Key::Down))
+        player.move(sf::Vector2f(0.f, 5.f));
 }
 
 } // namespace
@@ -51,7 +53,7 @@ int main()
     if (!display.reachable())
         return 1;
 
-    sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI", sf::Style::Default, sf::ContextSettings());
+    sf::RenderWindow window(desktop::videoMode({800, 600}, 32), "Chase AI", sf::Style::Default);
     window.setFramerateLimit(60);
     if (!desktop::checkWindowOpened(window, programName))
         return 1;

@@ -19,15 +19,16 @@ bool checkWindowOpened(const sf::Window& window, const char* programName)
     return false;
 }
 
-void matchViewToWindow(sf::RenderWindow& window, const sf::Event::SizeEvent& size)
+void matchViewToWindow(sf::RenderWindow& window, sf::Vector2u size)
 {
-    window.setView(sf::View(sf::FloatRect(0.f, 0.f, static_cast<float>(size.width), static_cast<float>(size.height))));
+    const sf::Vector2f extent(static_cast<float>(size.x), static_cast<float>(size.y));
+    window.setView(sf::View(sf::FloatRect(sf::Vector2f(0.f, 0.f), extent)));
 }
 
 sf::Vector2f windowCentre(sf::Vector2u windowSize)
 {
     const sf::Vector2u half = windowSize / 2u;
-    return sf::Vector2f(half);
+    return sf::Vector2f(static_cast<float>(half.x), static_cast<float>(half.y));
 }
 
 } // namespace desktop

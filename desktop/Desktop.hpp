@@ -2,7 +2,6 @@
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Vector2.hpp>
-#include <SFML/Window/Event.hpp>
 
 #include <string>
 
@@ -39,7 +38,7 @@ bool checkWindowOpened(const sf::Window& window, const char* programName);
 
 // Keeps one world unit per pixel with the origin at the top-left after a resize, so the window
 // centre in pixels is also the visual centre and nothing is stretched.
-void matchViewToWindow(sf::RenderWindow& window, const sf::Event::SizeEvent& size);
+void matchViewToWindow(sf::RenderWindow& window, sf::Vector2u size);
 
 // Half the window's size in whole pixels, rounded down.
 sf::Vector2f windowCentre(sf::Vector2u windowSize);

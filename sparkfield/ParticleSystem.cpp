@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -14,17 +15,17 @@ const sf::Vector2f gravity(0.f, 9.28f);
 
 // sf::Time is a single signed microsecond count; reading and writing it directly keeps the
 // per-particle work free of library calls. Seconds are worked out exactly as SFML does.
-static_assert(sizeof(sf::Time) == sizeof(sf::Int64) && std::is_trivially_copyable_v<sf::Time>,
+static_assert(sizeof(sf::Time) == sizeof(std::int64_t) && std::is_trivially_copyable_v<sf::Time>,
               "sf::Time is expected to hold nothing but its microsecond count");
 
-sf::Int64 microsecondsOf(const sf::Time& time)
+std::int64_t microsecondsOf(const sf::Time& time)
 {
-    sf::Int64 microseconds = 0;
+    std::int64_t microseconds = 0;
     std::memcpy(&microseconds, &time, sizeof microseconds);
     return microseconds;
 }
 
-void setMicroseconds(sf::Time& time, sf::Int64 microseconds)
+void setMicroseconds(sf::Time& time, std::int64_t microseconds)
 {
     std::memcpy(static_cast<void*>(&time), &microseconds, sizeof microseconds);
 }
@@ -47,15 +48,15 @@ void bringToLife(Particle& particle, sf::Vertex& vertex, sf::Vector2f spawnPoint
 
 } // namespace
 
-sf::Uint8 fadeAlpha(float ratio)
+std::uint8_t fadeAlpha(float ratio)
 {
     // Converting a float above 255 to a byte is undefined, so clamp first.
-    return static_cast<sf::Uint8>(std::min(ratio * 255.f, 255.f));
+    return static_cast<std::uint8_t>(std::min(ratio * 255.f, 255.f));
 }
 
 ParticleSystem::ParticleSystem(unsigned int count)
     : particles(count)
-    , points(sf::Points, count)
+    , points(sf::PrimitiveType::Points, count)
     , maxLifetime(sf::seconds(3.f))
     , spawnPoint(0.f, 0.f)
 {
@@ -73,7 +74,7 @@ void ParticleSystem::update(sf::Time elapsed)
 
     // Hoisted out of the loop: SFML's time and vertex-array operations are calls into its
     // shared library, several per particle if made inside.
-    const sf::Int64 elapsedMicroseconds = elapsed.asMicroseconds();
+    const std::int64_t elapsedMicroseconds = elapsed.asMicroseconds();
     const float dt = elapsed.asSeconds();
     const float fadeSeconds = maxLifetime.asSeconds();
     Particle* const first = particles.data();
@@ -84,7 +85,7 @@ void ParticleSystem::update(sf::Time elapsed)
         Particle& particle = first[i];
         sf::Vertex& vertex = vertices[i];
 
-        const sf::Int64 remaining = microsecondsOf(particle.lifetime) - elapsedMicroseconds;
+        const std::int64_t remaining = microsecondsOf(particle.lifetime) - elapsedMicroseconds;
         setMicroseconds(particle.lifetime, remaining);
         if (remaining <= 0)
             bringToLife(particle, vertex, spawnPoint);

@@ -8,6 +8,7 @@
 #include <SFML/System/Vector2.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace sf {
@@ -47,4 +48,4 @@ private:
 
 // The alpha byte of a particle whose remaining lifetime is `ratio` of the full fade time.
 // Fresh particles may live longer than the fade time; they stay opaque until they are inside it.
-sf::Uint8 fadeAlpha(float ratio);
+std::uint8_t fadeAlpha(float ratio);

@@ -1,8 +1,11 @@
 #include "ParticleSystem.hpp"
 
 #include "Desktop.hpp"
+#include "SfmlBridge.hpp"
 
 #include <SFML/Graphics.hpp>
+
+#include <optional>
 
 namespace {
 
@@ -10,12 +13,11 @@ const char* const programName = "sparkfield";
 
 void handleEvents(sf::RenderWindow& window)
 {
-    sf::Event event{};
-    while (window.pollEvent(event)) {
-        if (event.type == sf::Event::Closed)
+    while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window)) {
+        if (event->closed)
             window.close();
-        else if (event.type == sf::Event::Resized)
-            desktop::matchViewToWindow(window, event.size);
+        else if (event->resizedTo)
+            desktop::matchViewToWindow(window, *event->resizedTo);
     }
 }
 
@@ -27,7 +29,7 @@ int main()
     if (!display.reachable())
         return 1;
 
-    sf::RenderWindow window(sf::VideoMode(600, 400, 32), "Particles", sf::Style::Default, sf::ContextSettings());
+    sf::RenderWindow window(desktop::videoMode({600, 400}, 32), "Particles", sf::Style::Default);
     if (!desktop::checkWindowOpened(window, programName))
         return 1;
 

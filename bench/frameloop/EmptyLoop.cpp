@@ -1,16 +1,18 @@
 // The least a 60-frames-a-second window's frame can cost: clear and show, nothing drawn.
+#include "SfmlBridge.hpp"
+
 #include <SFML/Graphics.hpp>
+
+#include <optional>
 
 int main()
 {
-    sf::RenderWindow window(sf::VideoMode(800, 600, 32), "Chase AI baseline", sf::Style::Default,
-                            sf::ContextSettings());
+    sf::RenderWindow window(desktop::videoMode({800, 600}, 32), "Chase AI baseline", sf::Style::Default);
     window.setFramerateLimit(60);
 
     while (window.isOpen()) {
-        sf::Event event{};
-        while (window.pollEvent(event))
-            if (event.type == sf::Event::Closed)
+        while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window))
+            if (event->closed)
                 window.close();
         window.clear(sf::Color::Black);
         window.display();

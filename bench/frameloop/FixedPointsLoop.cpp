@@ -3,21 +3,23 @@
 // a few seconds of 16 ms updates, so the picture costs what the running program's does.
 #include "ParticleSystem.hpp"
 
+#include "SfmlBridge.hpp"
+
 #include <SFML/Graphics.hpp>
+
+#include <optional>
 
 int main()
 {
-    sf::RenderWindow window(sf::VideoMode(600, 400, 32), "Particles baseline", sf::Style::Default,
-                            sf::ContextSettings());
+    sf::RenderWindow window(desktop::videoMode({600, 400}, 32), "Particles baseline", sf::Style::Default);
     ParticleSystem points(1000);
     points.setSpawnPoint(sf::Vector2f(300.f, 200.f));
     for (int i = 0; i < 400; ++i)
         points.update(sf::milliseconds(16));
 
     while (window.isOpen()) {
-        sf::Event event{};
-        while (window.pollEvent(event))
-            if (event.type == sf::Event::Closed)
+        while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window))
+            if (event->closed)
                 window.close();
         window.clear(sf::Color(0, 0, 0, 255));
         window.draw(points, sf::RenderStates::Default);

@@ -67,7 +67,7 @@ bool fountainSettlesAround(Capture capture, double x, double y, std::chrono::mil
 inline sf::RectangleShape squareAt(float x, float y)
 {
     sf::RectangleShape shape(sf::Vector2f(50.f, 50.f));
-    shape.setPosition(x, y);
+    shape.setPosition(sf::Vector2f(x, y));
     return shape;
 }
 

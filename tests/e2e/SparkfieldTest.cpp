@@ -21,7 +21,7 @@ protected:
 
     void savePicture(const std::string& name)
     {
-        run.display.capture(run.window).saveToFile(::testing::TempDir() + name);
+        static_cast<void>(run.display.capture(run.window).saveToFile(::testing::TempDir() + name));
     }
 
     ProgramOnDisplay run{sparkfield, "Particles"};

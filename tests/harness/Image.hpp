@@ -7,7 +7,7 @@
 
 namespace harness {
 
-// Pictures are SFML's own: pixels through getPixel(), files through saveToFile() (a PNG by the
+// Pictures are SFML's own: pixels through getPixelsPtr(), files through saveToFile() (a PNG by the
 // name's ending).
 using Image = sf::Image;
 using Pixel = sf::Color;

@@ -2,6 +2,7 @@
 
 #include "AllocationCounter.hpp"
 #include "Image.hpp"
+#include "SfmlBridge.hpp"
 #include "VirtualDisplay.hpp"
 
 #include <SFML/Graphics/RenderTexture.hpp>
@@ -27,7 +28,7 @@ protected:
     static harness::Image render(const ParticleSystem& system, sf::RenderStates states)
     {
         sf::RenderTexture target;
-        EXPECT_TRUE(target.create(600, 400));
+        EXPECT_TRUE(desktop::resize(target, {600, 400}));
         target.clear(sf::Color::Black);
         target.draw(system, states);
         target.display();
@@ -61,9 +62,9 @@ ParticleSystem spreadOutFountain()
 TEST_F(ParticleDrawing, DrawsEveryPointWhereItsVertexIsWithTheSystemsAndTheCallersTransform)
 {
     ParticleSystem system = spreadOutFountain();
-    system.setPosition(40.f, 30.f);
+    system.setPosition(sf::Vector2f(40.f, 30.f));
     sf::RenderStates states;
-    states.transform.translate(10.f, 5.f);
+    states.transform.translate(sf::Vector2f(10.f, 5.f));
 
     const harness::LitPixels lit = harness::litPixelsOf(render(system, states));
 
@@ -75,8 +76,7 @@ TEST_F(ParticleDrawing, DrawsEveryPointWhereItsVertexIsWithTheSystemsAndTheCalle
 
 TEST_F(ParticleDrawing, IgnoresAnyTextureInTheRenderStatesSoPointsStayGreyWhite)
 {
-    sf::Image red;
-    red.create(4, 4, sf::Color::Red);
+    const sf::Image red = desktop::filledImage({4, 4}, sf::Color::Red);
     sf::Texture texture;
     ASSERT_TRUE(texture.loadFromImage(red));
     sf::RenderStates states;
@@ -92,7 +92,7 @@ TEST_F(ParticleDrawing, DrawingAllocatesNothingOnceTheTargetIsSetUp)
 {
     const ParticleSystem system = spreadOutFountain();
     sf::RenderTexture target;
-    ASSERT_TRUE(target.create(600, 400));
+    ASSERT_TRUE(desktop::resize(target, {600, 400}));
     target.draw(system);
 
     const std::size_t before = heapAllocationCount();

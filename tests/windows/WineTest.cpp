@@ -100,7 +100,7 @@ TEST_F(UnderWine, SparkfieldShowsItsFountainAndEndsOnACloseRequest)
     ASSERT_WINDOW(*run);
     EXPECT_EQ(run->display.size(run->window), std::make_pair(600, 400));
     EXPECT_TRUE(fountainSettlesAround(*run, 300, 200));
-    run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-sparkfield.png");
+    static_cast<void>(run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-sparkfield.png"));
     run->display.requestClose(run->window);
     expectEndedCleanly(*run);
     EXPECT_EQ(run->program->standardOutput(), "");
@@ -113,7 +113,7 @@ TEST_F(UnderWine, BoxpairPrintsTheLinuxBuildsLinesAndEndsOnEscape)
     EXPECT_EQ(run->display.size(run->window), std::make_pair(800, 600));
     ASSERT_TRUE(waitForLines(*run->program, 120));
     expectSquaresUnstretched(*run);
-    run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-boxpair.png");
+    static_cast<void>(run->display.capture(run->window).saveToFile(::testing::TempDir() + "wine-boxpair.png"));
     run->display.pressKey("Escape");
     run->display.releaseKey("Escape");
     expectEndedCleanly(*run);
