@@ -1,10 +1,21 @@
 #include "ChildProcess.hpp"
 
+// Boost 1.88 moved this interface, Boost.Process's first, under v1/.
+#if __has_include(<boost/process/v1/child.hpp>)
+#include <boost/process/v1/args.hpp>
+#include <boost/process/v1/child.hpp>
+#include <boost/process/v1/env.hpp>
+#include <boost/process/v1/exe.hpp>
+#include <boost/process/v1/io.hpp>
+namespace boost_process = boost::process::v1;
+#else
 #include <boost/process/args.hpp>
 #include <boost/process/child.hpp>
 #include <boost/process/env.hpp>
 #include <boost/process/exe.hpp>
 #include <boost/process/io.hpp>
+namespace boost_process = boost::process;
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -17,7 +28,7 @@
 
 namespace harness {
 
-namespace process = boost::process;
+namespace process = boost_process;
 
 namespace {
 
