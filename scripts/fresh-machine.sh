@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Tries the README's two commands as a new user would, on a clean minimal Debian install:
-#   scripts/fresh-machine.sh bookworm|trixie
+#   scripts/fresh-machine.sh bookworm|trixie|forky
 # Makes the install with mmdebstrap (minbase plus git), clones this checkout's committed HEAD
 # into it, then, exactly as the README writes them:
 #   1. scripts/run.sh sparkfield, shown on a virtual display of this machine; the check waits
@@ -15,14 +15,14 @@ set -euo pipefail
 
 release=${1:-}
 case "$release" in
-    bookworm | trixie) ;;
-    *) echo "usage: $0 bookworm|trixie" >&2; exit 2 ;;
+    bookworm | trixie | forky) ;;
+    *) echo "usage: $0 bookworm|trixie|forky" >&2; exit 2 ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "$0: needs root (chroot, mounts)" >&2; exit 2; }
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cache=${FRESH_MACHINE_CACHE:-/var/cache/sparkfield-boxpair/fresh-machine}
-mirror=${FRESH_MACHINE_MIRROR:-http://deb.debian.org/debian}
+mirror=${FRESH_MACHINE_MIRROR:-$("$here/scripts/debian-mirror.sh")}
 base="$cache/$release-minbase.tar"
 started=$SECONDS
 
@@ -33,7 +33,12 @@ step() { printf '\n==> [%s, %ds] %s\n' "$release" $((SECONDS - started)) "$*"; }
 mkdir -p "$cache"
 if [ ! -s "$base" ]; then
     step "making the base image $base"
-    mmdebstrap --variant=minbase --format=tar --include=git,ca-certificates "$release" "$base.partial" "$mirror"
+    # A testing release's Release file is valid for a week only, so a mirror frozen in time
+    # (a snapshot, or an archive copy) would be refused; the setting stays in the install.
+    valid_until=()
+    [ "$release" != forky ] || valid_until=(--aptopt='Acquire::Check-Valid-Until "false"')
+    mmdebstrap --variant=minbase --format=tar --include=git,ca-certificates "${valid_until[@]}" \
+        "$release" "$base.partial" "$mirror"
     mv "$base.partial" "$base"
 fi
 

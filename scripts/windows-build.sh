@@ -2,13 +2,15 @@
 # Builds both programs for 64-bit Windows on Debian, with Debian's MinGW-w64 and the sources
 # of Debian's own SFML and FreeType, and packs them:
 #   scripts/windows-build.sh   ->  build-windows/sparkfield-boxpair-VERSION-windows-x64.zip
+# The sources are this Debian release's; WINDOWS_SFML_SUITE=forky takes Debian testing's, with
+# SFML 3, from a mirror that carries them.
 # The .exe files are static: they need no DLL beyond Windows' own. SFML and FreeType are built
 # once and kept in $WINDOWS_DEPS_CACHE (default ~/.cache/sparkfield-boxpair/windows).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 . /etc/os-release
-suite=${VERSION_CODENAME:?}
+suite=${WINDOWS_SFML_SUITE:-${VERSION_CODENAME:?}}
 cache=${WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/sparkfield-boxpair/windows}/$suite
 prefix="$cache/prefix"
 toolchain="$here/cmake/mingw-w64-x86_64.cmake"
@@ -32,13 +34,14 @@ if [ ! -f "$prefix/.complete" ]; then
     rm -rf "$cache"
     mkdir -p "$cache/apt/lists/partial" "$cache/apt/parts" "$cache/src"
 
-    # Debian's source packages, fetched with a source list of our own, so the machine's apt
-    # configuration stays as it is.
+    # Debian's source packages, fetched from this machine's mirror with a source list of our
+    # own, so the machine's apt configuration stays as it is. A testing release's Release file
+    # is valid for a week only, which a mirror frozen in time would fail.
     step "fetching the sources of Debian's libsfml and freetype ($suite)"
-    echo "deb-src http://deb.debian.org/debian $suite main" >"$cache/apt/sources.list"
+    echo "deb-src $("$here/scripts/debian-mirror.sh") $suite main" >"$cache/apt/sources.list"
     apt_options=(-o "Dir::Etc::SourceList=$cache/apt/sources.list" -o "Dir::Etc::SourceParts=$cache/apt/parts"
         -o "Dir::State::Lists=$cache/apt/lists" -o "Dir::Cache=$cache/apt/cache")
-    apt_options+=(-o APT::Sandbox::User=root)
+    apt_options+=(-o APT::Sandbox::User=root -o Acquire::Check-Valid-Until=false)
     apt-get "${apt_options[@]}" update -qq
     (cd "$cache/src" && quietly "$cache/fetch.log" apt-get "${apt_options[@]}" source libsfml freetype)
     sfml_source=$(find "$cache/src" -maxdepth 1 -type d -name 'libsfml-*' | head -n 1)
