@@ -300,9 +300,9 @@ void VirtualDisplay::sendMessage(XID window, const char* type, std::initializer_
     sync();
 }
 
-long VirtualDisplay::atom(const char* name)
+long VirtualDisplay::atom(const char* atomName)
 {
-    return static_cast<long>(XInternAtom(client(), name, False));
+    return static_cast<long>(XInternAtom(client(), atomName, False));
 }
 
 void VirtualDisplay::requestClose(XID window)

@@ -89,7 +89,7 @@ private:
     XID createPlainWindow(const std::string& windowTitle);
     std::vector<XID> rootWindowList(const char* property);
     void sendMessage(XID window, const char* type, std::initializer_list<long> data, bool toWindowManager);
-    long atom(const char* name);
+    long atom(const char* atomName);
     void sendKeys(const std::vector<std::string>& keyNames, bool down);
     void changeState(XID window, bool on, const char* property);
     void sync();
