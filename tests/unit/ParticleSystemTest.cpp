@@ -136,9 +136,10 @@ TEST(ParticleBirth, AnOverdueParticleIsBornAgainWithAFreshPositiveLifetime)
 TEST(ParticleBirth, MovingTheSpawnPointLeavesLivingParticlesOnTheirCourse)
 {
     ParticleSystem system = bornAt(centre);
-    const float dt = 0.01f;
+    const sf::Time step = sf::milliseconds(10);
+    const float dt = step.asSeconds();
     system.setSpawnPoint(sf::Vector2f(-500.f, -500.f));
-    system.update(sf::seconds(dt));
+    system.update(step);
 
     for (std::size_t i = 0; i < system.getParticleCount(); ++i) {
         const sf::Vector2f velocity = system.getParticle(i).velocity;
