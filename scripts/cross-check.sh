@@ -61,7 +61,7 @@ start_virtual_display
 checkout="$root/root/sparkfield-boxpair"
 (inside "$emulator build-$arch/boxpair/boxpair >lines-$arch.txt 2>boxpair-$arch.log") &
 run_pid=$!
-timeout 300 bash -c "until [ \$(wc -l <'$checkout/lines-$arch.txt' 2>/dev/null || echo 0) -ge $lines_wanted ]; do
+timeout 300 bash -c "until [ -f '$checkout/lines-$arch.txt' ] && [ \$(wc -l <'$checkout/lines-$arch.txt') -ge $lines_wanted ]; do
     kill -0 $run_pid 2>/dev/null || exit 1; sleep 0.2; done" || fail "boxpair printed $(wc -l <"$checkout/lines-$arch.txt") lines: $(cat "$checkout/boxpair-$arch.log")"
 stop_namespace "$run_pid"
 run_pid=
