@@ -27,6 +27,8 @@ lines_wanted=300
 started=$SECONDS
 step() { printf '\n==> [%s, %ds] %s\n' "$arch" $((SECONDS - started)) "$*"; }
 fail() { echo "FAIL ($arch): $*" >&2; exit 1; }
+# Both checks run whatever the first finds; the check fails at the end if either did.
+failures=()
 
 . "$(dirname "$0")/lib/clean-install.sh"
 
@@ -53,7 +55,7 @@ step "building boxpair and the unit tests for $arch"
 
 step "unit tests ${emulator:+under $emulator}"
 for suite in particle_system_tests agent_step_tests; do
-    (inside "$emulator build-$arch/tests/$suite --gtest_brief=1") || fail "$suite failed"
+    (inside "$emulator build-$arch/tests/$suite --gtest_brief=1") || failures+=("$suite failed")
 done
 
 step "boxpair on a virtual display ${emulator:+under $emulator}"
@@ -75,6 +77,10 @@ head -n "$lines_wanted" "$checkout/lines-$arch.txt" >"$work/theirs.txt"
 head -n "$lines_wanted" "$work/reference.txt" >"$work/ours.txt"
 if ! cmp -s "$work/theirs.txt" "$work/ours.txt"; then
     diff "$work/ours.txt" "$work/theirs.txt" | head -n 10 >&2
-    fail "$(diff "$work/ours.txt" "$work/theirs.txt" | grep -c '^>') of $lines_wanted lines differ"
+    failures+=("$(diff "$work/ours.txt" "$work/theirs.txt" | grep -c '^>') of $lines_wanted boxpair lines differ from $(uname -m)'s")
+fi
+if [ ${#failures[@]} -gt 0 ]; then
+    printf 'FAIL (%s): %s\n' "$arch" "${failures[@]}" >&2
+    exit 1
 fi
 step "passed: unit tests, and $lines_wanted of $lines_wanted boxpair lines equal to $(uname -m)'s"
