@@ -76,8 +76,9 @@ kill "$reference_pid" && wait "$reference_pid" 2>/dev/null || true
 head -n "$lines_wanted" "$checkout/lines-$arch.txt" >"$work/theirs.txt"
 head -n "$lines_wanted" "$work/reference.txt" >"$work/ours.txt"
 if ! cmp -s "$work/theirs.txt" "$work/ours.txt"; then
-    diff "$work/ours.txt" "$work/theirs.txt" | head -n 10 >&2
-    failures+=("$(diff "$work/ours.txt" "$work/theirs.txt" | grep -c '^>') of $lines_wanted boxpair lines differ from $(uname -m)'s")
+    diff "$work/ours.txt" "$work/theirs.txt" >"$work/lines.diff" || true
+    head -n 10 "$work/lines.diff" >&2
+    failures+=("$(grep -c '^>' "$work/lines.diff") of $lines_wanted boxpair lines differ from $(uname -m)'s")
 fi
 if [ ${#failures[@]} -gt 0 ]; then
     printf 'FAIL (%s): %s\n' "$arch" "${failures[@]}" >&2
