@@ -81,7 +81,7 @@ if ! cmp -s "$work/theirs.txt" "$work/ours.txt"; then
     failures+=("$(grep -c '^>' "$work/lines.diff") of $lines_wanted boxpair lines differ from $(uname -m)'s")
 fi
 if [ ${#failures[@]} -gt 0 ]; then
-    printf 'FAIL (%s): %s\n' "$arch" "${failures[@]}" >&2
+    for failure in "${failures[@]}"; do echo "FAIL ($arch): $failure" >&2; done
     exit 1
 fi
 step "passed: unit tests, and $lines_wanted of $lines_wanted boxpair lines equal to $(uname -m)'s"
