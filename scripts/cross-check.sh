@@ -18,9 +18,11 @@ case "$arch" in
     i386) release=bookworm gnu_type=i686-linux-gnu multiarch=i386-linux-gnu ;;
     arm64) release=trixie gnu_type=aarch64-linux-gnu multiarch=$gnu_type emulator=qemu-aarch64 ;;
     armhf) release=trixie gnu_type=arm-linux-gnueabihf multiarch=$gnu_type emulator=qemu-arm ;;
-    s390x) release=trixie gnu_type=s390x-linux-gnu multiarch=$gnu_type emulator=qemu-s390x ;;
+    # The archive this project's machines use lacks Debian 13's current s390x and ppc64el
+    # libraries, so these two are built on Debian 12.
+    s390x) release=bookworm gnu_type=s390x-linux-gnu multiarch=$gnu_type emulator=qemu-s390x ;;
     riscv64) release=trixie gnu_type=riscv64-linux-gnu multiarch=$gnu_type emulator=qemu-riscv64 ;;
-    ppc64el) release=trixie gnu_type=powerpc64le-linux-gnu multiarch=$gnu_type emulator=qemu-ppc64le ;;
+    ppc64el) release=bookworm gnu_type=powerpc64le-linux-gnu multiarch=$gnu_type emulator=qemu-ppc64le ;;
     *) echo "usage: $0 i386|arm64|armhf|s390x|riscv64|ppc64el" >&2; exit 2 ;;
 esac
 lines_wanted=300
