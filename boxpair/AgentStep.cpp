@@ -1,6 +1,6 @@
 #include "AgentStep.hpp"
 
-#include "Desktop.hpp"
+#include "WindowGeometry.hpp"
 
 #include <cmath>
 

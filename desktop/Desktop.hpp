@@ -1,12 +1,12 @@
 #pragma once
 
-#include <SFML/Graphics/RenderWindow.hpp>
-#include <SFML/System/Vector2.hpp>
+#include <SFML/Window/Window.hpp>
 
+#include <memory>
 #include <string>
 
-// What both programs need from the desktop beyond plain SFML: SFML aborts the process when it
-// cannot reach a display, and a resized window keeps its old view unless told otherwise.
+// What both programs need from the desktop beyond plain SFML, which aborts the process when it
+// cannot reach a display.
 namespace desktop {
 
 // The program's own hold on the display, made before the window and kept for the whole run.
@@ -23,11 +23,12 @@ public:
     DisplaySession(const DisplaySession&) = delete;
     DisplaySession& operator=(const DisplaySession&) = delete;
 
-    bool reachable() const { return connection != nullptr || !needsConnection; }
+    bool reachable() const;
 
 private:
-    static const bool needsConnection;
-    void* connection = nullptr;
+    // What the platform holds open for the session; each platform's file defines it.
+    struct Connection;
+    std::unique_ptr<Connection> connection;
 };
 
 // Prints "<program>: cannot open a window: <cause>" on standard error.
@@ -35,12 +36,5 @@ void reportCannotOpen(const char* programName, const std::string& cause);
 
 // Prints the same kind of message and returns false when the window did not open.
 bool checkWindowOpened(const sf::Window& window, const char* programName);
-
-// Keeps one world unit per pixel with the origin at the top-left after a resize, so the window
-// centre in pixels is also the visual centre and nothing is stretched.
-void matchViewToWindow(sf::RenderWindow& window, sf::Vector2u size);
-
-// Half the window's size in whole pixels, rounded down.
-sf::Vector2f windowCentre(sf::Vector2u windowSize);
 
 } // namespace desktop

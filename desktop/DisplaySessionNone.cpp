@@ -2,11 +2,16 @@
 
 namespace desktop {
 
-// Windows and macOS always have a desktop for a program started from it.
-const bool DisplaySession::needsConnection = false;
+// Windows and macOS always have a desktop for a program started from it: nothing is held open.
+struct DisplaySession::Connection { };
 
 DisplaySession::DisplaySession(const char*) { }
 
 DisplaySession::~DisplaySession() = default;
+
+bool DisplaySession::reachable() const
+{
+    return true;
+}
 
 } // namespace desktop

@@ -61,7 +61,17 @@ Display* connectToDisplay()
 
 namespace desktop {
 
-const bool DisplaySession::needsConnection = true;
+struct DisplaySession::Connection {
+    explicit Connection(Display* display)
+        : display(display)
+    {
+    }
+    ~Connection() { XCloseDisplay(display); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Display* const display;
+};
 
 DisplaySession::DisplaySession(const char* programName)
 {
@@ -74,20 +84,25 @@ DisplaySession::DisplaySession(const char* programName)
     const std::string message = std::string(programName) + ": lost the connection to the display; exiting\n";
     displayLossLength = message.copy(displayLossMessage, sizeof displayLossMessage - 1);
     XSetIOErrorHandler(onDisplayConnectionLost);
-    connection = connectToDisplay();
-    if (connection == nullptr) {
+    Display* const display = connectToDisplay();
+    if (display == nullptr) {
         reportCannotOpen(programName, std::string("cannot connect to display \"") + name + "\"");
         return;
     }
-    sessionSocket = ConnectionNumber(static_cast<Display*>(connection));
+    connection = std::make_unique<Connection>(display);
+    sessionSocket = ConnectionNumber(display);
     static_cast<void>(signal(SIGPIPE, onBrokenPipe));
 }
 
 DisplaySession::~DisplaySession()
 {
-    if (connection != nullptr)
-        XCloseDisplay(static_cast<Display*>(connection));
+    connection.reset();
     sessionSocket = -1;
+}
+
+bool DisplaySession::reachable() const
+{
+    return connection != nullptr;
 }
 
 } // namespace desktop

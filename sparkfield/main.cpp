@@ -2,6 +2,7 @@
 
 #include "Desktop.hpp"
 #include "SfmlBridge.hpp"
+#include "WindowGeometry.hpp"
 
 #include <SFML/Graphics.hpp>
 
