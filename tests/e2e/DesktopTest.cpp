@@ -2,7 +2,10 @@
 // an Openbox desktop with its title-bar actions, and the keyboard focus shared with other
 // programs.
 
-#include "Programs.hpp"
+#include "Expectations.hpp"
+#include "Pictures.hpp"
+#include "ProgramRun.hpp"
+#include "ProgramTable.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +13,6 @@ namespace {
 
 using namespace e2e;
 using harness::Desktop;
-
-struct Program {
-    std::string path;
-    std::string title;
-};
-const Program programs[] = {{sparkfield, "Particles"}, {boxpair, "Chase AI"}};
 
 // Both cores kept busy for as long as it lives, so start-up takes longer than it would on an
 // idle machine.
@@ -32,35 +29,13 @@ private:
     std::vector<std::unique_ptr<harness::ChildProcess>> spinners;
 };
 
-void expectRightPicture(ProgramOnDisplay& run, const std::string& path)
-{
-    if (path == sparkfield) {
-        const auto [width, height] = run.display.size(run.window);
-        EXPECT_TRUE(fountainSettlesAround(run, width / 2.0, height / 2.0))
-            << "not centred in " << width << "x" << height;
-    } else {
-        expectSquaresUnstretched(run);
-    }
-}
+// A program on an Openbox desktop of its own.
+class OnOpenbox : public ::testing::TestWithParam<Program> {
+protected:
+    void SetUp() override { ASSERT_WINDOW(run); }
 
-// Runs a scenario for each program in turn, on an Openbox desktop of its own.
-template <typename Scenario> void onOpenbox(Scenario scenario)
-{
-    for (const Program& entry : programs) {
-        SCOPED_TRACE(entry.title);
-        ProgramOnDisplay run{entry.path, entry.title, {}, Desktop::Openbox};
-        ASSERT_WINDOW(run);
-        scenario(run, entry.path);
-    }
-}
-
-void expectEndedCleanly(ProgramOnDisplay& run, const std::string& path)
-{
-    if (path == boxpair)
-        expectBoxpairEndedCleanly(run);
-    else
-        expectCleanExit(*run.program);
-}
+    ProgramOnDisplay run{GetParam(), {}, Desktop::Openbox};
+};
 
 } // namespace
 
@@ -72,90 +47,86 @@ TEST(StartUp, NeverFailsOnAServerThatResetsWhenItsLastClientLeaves)
 {
     const CpuLoad load;
     harness::VirtualDisplay display;
-    for (const Program& entry : programs) {
-        const std::string& path = entry.path;
-        const std::string& title = entry.title;
+    for (const Program& entry : programs()) {
         for (int start = 1; start <= 12; ++start) {
-            SCOPED_TRACE(title + ", start " + std::to_string(start));
+            SCOPED_TRACE(entry.name + ", start " + std::to_string(start));
             display.disconnect();
             const std::size_t connectedBefore = display.clientsConnected();
-            harness::ChildProcess program({path}, {{"DISPLAY", display.name()}});
+            harness::ChildProcess program({entry.path}, {{"DISPLAY", display.name()}});
             harness::waitUntil([&] { return display.clientsConnected() >= connectedBefore + 2 || !program.running(); },
                                startTimeout);
-            const std::optional<XID> window = display.findWindow(title, startTimeout);
+            const std::optional<XID> window = display.findWindow(entry.title, startTimeout);
             if (!window.has_value()) {
                 static_cast<void>(program.waitForExit(exitTimeout));
                 FAIL() << "no window; the program " << fateOf(program);
             }
             display.requestClose(*window);
-            expectCleanExit(program);
+            expectExit(program);
         }
     }
 }
 
 // What a user's title bar does: the window manager's close action, then the program's own
 // end, with boxpair's last line whole.
-TEST(Openbox, TheTitleBarsCloseActionEndsEachProgramWithStatusZero)
+TEST_P(OnOpenbox, TheTitleBarsCloseActionEndsItWithStatusZero)
 {
-    onOpenbox([](ProgramOnDisplay& run, const std::string& path) {
-        ASSERT_TRUE(waitForLines(*run.program, path == boxpair ? 3 : 0));
-        run.display.closeThroughWindowManager(run.window);
-        expectEndedCleanly(run, path);
-    });
+    ASSERT_TRUE(run.waitForFirstFrame());
+    run.display.closeThroughWindowManager(run.window);
+    expectEndedCleanly(run);
 }
 
 // Every change of a window's state a desktop offers, one after another, each followed by the
 // picture the program should show.
-TEST(Openbox, ProgramsKeepRunningAndDrawingThroughMaximiseFullscreenMinimiseAndRestore)
+TEST_P(OnOpenbox, KeepsRunningAndDrawingThroughMaximiseFullscreenMinimiseAndRestore)
 {
-    onOpenbox([](ProgramOnDisplay& run, const std::string& path) {
-        harness::VirtualDisplay& display = run.display;
-        const auto sizeOnce = [&](std::pair<int, int> wanted) {
-            return harness::waitUntil([&] { return display.size(run.window) == wanted; }, startTimeout);
-        };
-        const std::pair<int, int> initial = display.size(run.window);
+    harness::VirtualDisplay& display = run.display;
+    const auto sizeOnce = [&](std::pair<int, int> wanted) {
+        return harness::waitUntil([&] { return run.size() == wanted; }, startTimeout);
+    };
+    const std::pair<int, int> initial = run.size();
 
-        display.maximise(run.window, true);
-        ASSERT_TRUE(harness::waitUntil([&] { return display.size(run.window).first > initial.first; }, startTimeout));
-        expectRightPicture(run, path);
-        display.maximise(run.window, false);
-        ASSERT_TRUE(sizeOnce(initial));
+    display.maximise(run.window, true);
+    ASSERT_TRUE(harness::waitUntil([&] { return run.size().first > initial.first; }, startTimeout));
+    expectRightPicture(run);
+    display.maximise(run.window, false);
+    ASSERT_TRUE(sizeOnce(initial));
 
-        display.fullscreen(run.window, true);
-        ASSERT_TRUE(sizeOnce({2048, 1536}));
-        expectRightPicture(run, path);
-        display.fullscreen(run.window, false);
-        ASSERT_TRUE(sizeOnce(initial));
+    display.fullscreen(run.window, true);
+    ASSERT_TRUE(sizeOnce({2048, 1536}));
+    expectRightPicture(run);
+    display.fullscreen(run.window, false);
+    ASSERT_TRUE(sizeOnce(initial));
 
-        display.minimise(run.window);
-        display.waitForMapState(run.window, false);
-        if (path == boxpair) {
-            ASSERT_TRUE(waitForLines(*run.program, linesPrinted(*run.program) + 10)) << "stopped while minimised";
-        }
-        display.activate(run.window);
-        display.waitForMapState(run.window, true);
-        expectRightPicture(run, path);
+    display.minimise(run.window);
+    display.waitForMapState(run.window, false);
+    if (GetParam().output == Output::AStepEachFrame) {
+        ASSERT_TRUE(run.waitForFramesAfterNow(10)) << "stopped while minimised";
+    }
+    display.activate(run.window);
+    display.waitForMapState(run.window, true);
+    expectRightPicture(run);
 
-        ASSERT_TRUE(run.program->running());
-        display.requestClose(run.window);
-        expectEndedCleanly(run, path);
-    });
+    ASSERT_TRUE(run.program->running());
+    display.requestClose(run.window);
+    expectEndedCleanly(run);
 }
+
+INSTANTIATE_TEST_SUITE_P(, OnOpenbox, ::testing::ValuesIn(programs()), NamedByProgram());
 
 // The keyboard's state is the whole desktop's: keys held while another program has the focus,
 // or while boxpair is minimised, were meant for someone else.
 TEST(Openbox, ArrowKeysMoveTheBlueSquareOnlyWhileBoxpairHasTheFocus)
 {
-    ProgramOnDisplay run{boxpair, "Chase AI", {}, Desktop::Openbox};
+    ProgramOnDisplay run{boxpair(), {}, Desktop::Openbox};
     ASSERT_WINDOW(run);
     harness::VirtualDisplay& display = run.display;
     // Keys go down only after boxpair has run a whole frame since the focus moved, so that it
     // has seen the change.
     const auto holdArrowsFor = [&](std::size_t frames) {
-        if (!waitForLines(*run.program, linesPrinted(*run.program) + 2))
+        if (!run.waitForFramesAfterNow(2))
             return false;
         display.pressKeys({"Left", "Up"});
-        const bool held = waitForLines(*run.program, linesPrinted(*run.program) + frames);
+        const bool held = run.waitForFramesAfterNow(frames);
         display.releaseKeys({"Left", "Up"});
         return held;
     };
@@ -175,7 +146,7 @@ TEST(Openbox, ArrowKeysMoveTheBlueSquareOnlyWhileBoxpairHasTheFocus)
     display.waitForMapState(run.window, true);
     ASSERT_TRUE(harness::waitUntil([&] { return display.focusedWindow() == run.window; }, startTimeout));
     ASSERT_TRUE(holdArrowsFor(10));
-    const std::optional<harness::Box> player = squareOf(run, harness::isBlue);
+    const std::optional<harness::Box> player = run.square(harness::isBlue);
     ASSERT_HAS_VALUE(player);
     EXPECT_LT(player->left, 120 - 5 * 5);
     EXPECT_LT(player->top, 60 - 5 * 5);

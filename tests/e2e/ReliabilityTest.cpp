@@ -1,8 +1,10 @@
 // What a desktop and its user do to the programs beyond ordinary use: long runs, a stopped
 // process, extreme window sizes, a storm of key presses and a display server that dies.
 
-#include "Programs.hpp"
-#include "Scenes.hpp"
+#include "Expectations.hpp"
+#include "Pictures.hpp"
+#include "ProgramRun.hpp"
+#include "ProgramTable.hpp"
 
 #include <gtest/gtest.h>
 
@@ -69,31 +71,24 @@ Growth residentGrowth(const harness::ChildProcess& program)
     return {firstPeak - base, secondPeak - firstPeak};
 }
 
+using Reliability = ::testing::TestWithParam<Program>;
+
 } // namespace
 
-TEST(LongRun, SparkfieldKeepsItsMemoryFlat)
+TEST_P(Reliability, KeepsItsMemoryFlatThroughALongRun)
 {
-    ProgramOnDisplay run{sparkfield, "Particles"};
+    ProgramOnDisplay run{GetParam()};
     ASSERT_WINDOW(run);
     expectFlatMemory(residentGrowth(*run.program));
-    EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
+    expectRightPicture(run);
     run.display.requestClose(run.window);
-    expectCleanExit(*run.program);
-}
-
-TEST(LongRun, BoxpairKeepsItsMemoryFlatAndPrintsOneWellFormedLineAFrame)
-{
-    ProgramOnDisplay run{boxpair, "Chase AI"};
-    ASSERT_WINDOW(run);
-    expectFlatMemory(residentGrowth(*run.program));
-    run.display.requestClose(run.window);
-    expectBoxpairEndedCleanly(run);
+    expectEndedCleanly(run);
     expectUntouchedReport(run.program->standardOutput());
 }
 
 TEST(Stall, SparkfieldStoppedForThreeSecondsShowsItsFountainAgainAtTheCentre)
 {
-    ProgramOnDisplay run{sparkfield, "Particles"};
+    ProgramOnDisplay run{sparkfield()};
     ASSERT_WINDOW(run);
     ASSERT_TRUE(fountainSettlesAround(run, 300, 200));
 
@@ -105,50 +100,35 @@ TEST(Stall, SparkfieldStoppedForThreeSecondsShowsItsFountainAgainAtTheCentre)
     EXPECT_TRUE(run.program->running());
 }
 
-TEST(ResizeExtremes, SparkfieldSurvivesOnePixelAndAVeryLargeWindow)
+// Down to a single pixel, where nothing can be judged but that it keeps running, then up to
+// far beyond the screen and back.
+TEST_P(Reliability, SurvivesOnePixelAndAVeryLargeWindow)
 {
-    ProgramOnDisplay run{sparkfield, "Particles"};
+    ProgramOnDisplay run{GetParam()};
     ASSERT_WINDOW(run);
+    ASSERT_TRUE(run.waitForFirstFrame());
 
-    run.display.resize(run.window, 1, 1);
-    ASSERT_TRUE(harness::waitUntil([&] { return run.display.size(run.window) == std::make_pair(1, 1); }, 5s));
+    ASSERT_TRUE(run.resizeTo({1, 1}));
     std::this_thread::sleep_for(500ms); // some frames at one pixel
+    if (GetParam().output == Output::AStepEachFrame) {
+        EXPECT_TRUE(run.waitForFramesAfterNow(5)) << "stopped at one pixel";
+    }
     ASSERT_TRUE(run.program->running());
 
-    run.display.resize(run.window, 2000, 1500);
-    EXPECT_TRUE(fountainSettlesAround(run, 1000, 750));
-
-    run.display.resize(run.window, 600, 400);
-    EXPECT_TRUE(fountainSettlesAround(run, 300, 200));
-    EXPECT_TRUE(run.program->running());
-}
-
-TEST(ResizeExtremes, BoxpairSurvivesOnePixelAndAVeryLargeWindow)
-{
-    ProgramOnDisplay run{boxpair, "Chase AI"};
-    ASSERT_WINDOW(run);
-    const auto framesLater = [&](std::size_t frames) {
-        return waitForLines(*run.program, linesPrinted(*run.program) + frames);
-    };
-
-    for (const auto& [width, height] : {std::pair{1, 1}, std::pair{2000, 1500}, std::pair{800, 600}}) {
-        run.display.resize(run.window, width, height);
-        ASSERT_TRUE(harness::waitUntil(
-            [&, w = width, h = height] { return run.display.size(run.window) == std::make_pair(w, h); }, 5s));
-        ASSERT_TRUE(framesLater(5)) << "stopped at " << width << " x " << height;
-        if (width > 1)
-            expectSquaresUnstretched(run);
+    for (const std::pair<int, int>& size : {std::pair{2000, 1500}, GetParam().size}) {
+        SCOPED_TRACE(std::to_string(size.first) + "x" + std::to_string(size.second));
+        ASSERT_TRUE(run.resizeTo(size));
+        expectRightPicture(run);
     }
-    const std::optional<harness::Box> player = squareOf(run, harness::isBlue);
-    ASSERT_HAS_VALUE(player);
-    EXPECT_EQ(player->top, 60);
+    run.display.requestClose(run.window);
+    expectEndedCleanly(run);
 }
 
 TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
 {
-    ProgramOnDisplay run{boxpair, "Chase AI"};
+    ProgramOnDisplay run{boxpair()};
     ASSERT_WINDOW(run);
-    ASSERT_TRUE(waitForLines(*run.program, 1));
+    ASSERT_TRUE(run.waitForLines(1));
     std::mt19937 random(2026);
     const std::vector<std::string> otherKeys{"a",         "z",  "space",     "Return", "Tab",     "Shift_L",
                                              "Control_L", "F1", "BackSpace", "1",      "KP_Left", "Home"};
@@ -160,17 +140,17 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
             held[key] ? run.display.releaseKey(keys[key]) : run.display.pressKey(keys[key]);
             held[key] = !held[key];
             if (i % 40 == 0)
-                waitForLines(*run.program, linesPrinted(*run.program) + 1);
+                run.waitForFramesAfterNow(1);
         }
         for (std::size_t key = 0; key < keys.size(); ++key)
             if (held[key])
                 run.display.releaseKey(keys[key]);
-        waitForLines(*run.program, linesPrinted(*run.program) + 3);
+        run.waitForFramesAfterNow(3);
     };
 
     storm(otherKeys, 300);
     expectUntouchedReport(run.program->standardOutput());
-    std::optional<harness::Box> player = squareOf(run, harness::isBlue);
+    std::optional<harness::Box> player = run.square(harness::isBlue);
     ASSERT_HAS_VALUE(player);
     EXPECT_EQ(player->left, 120);
     EXPECT_EQ(player->top, 60);
@@ -179,33 +159,23 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
     allKeys.insert(allKeys.end(), arrows.begin(), arrows.end());
     storm(allKeys, 400);
 
-    run.display.pressKey("Escape");
-    run.display.releaseKey("Escape");
-    expectBoxpairEndedCleanly(run);
+    run.display.tapKey(*run.entry.endingKey);
+    expectEndedCleanly(run);
 }
 
 // Once as the window appears, while the program is still setting up, and once in full run.
-TEST(DisplayLoss, BothProgramsEndPlainlyWhenTheServerDies)
+TEST_P(Reliability, EndsPlainlyWhenTheDisplayServerDies)
 {
     for (const bool running : {false, true}) {
-        for (const auto& [path, title, name] :
-             {std::tuple{sparkfield, "Particles", "sparkfield"}, std::tuple{boxpair, "Chase AI", "boxpair"}}) {
-            SCOPED_TRACE(std::string(name) + (running ? " while running" : " while starting"));
-            ProgramOnDisplay run{path, title};
-            ASSERT_WINDOW(run);
-            if (running) {
-                ASSERT_TRUE(harness::waitUntil(
-                    [&] { return harness::litPixelsOf(run.display.capture(run.window)).count > 0; }, startTimeout));
-            }
-            run.display.terminateServer();
-
-            const auto status = run.program->waitForExit(exitTimeout);
-            ASSERT_HAS_VALUE(status) << "hangs without its display";
-            EXPECT_TRUE(status->exited) << "killed by signal " << status->signal;
-            EXPECT_EQ(status->code, 1);
-            const std::vector<std::string> errors = harness::completeLines(run.program->standardError());
-            ASSERT_FALSE(errors.empty()) << "said nothing";
-            EXPECT_EQ(errors.back(), std::string(name) + ": lost the connection to the display; exiting");
+        SCOPED_TRACE(running ? "while running" : "while starting");
+        ProgramOnDisplay run{GetParam()};
+        ASSERT_WINDOW(run);
+        if (running) {
+            ASSERT_TRUE(run.waitForFirstFrame());
         }
+        run.display.terminateServer();
+        expectDisplayLossReported(run);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(, Reliability, ::testing::ValuesIn(programs()), NamedByProgram());

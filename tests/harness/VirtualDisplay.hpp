@@ -75,6 +75,12 @@ public:
     void releaseKeys(const std::vector<std::string>& keyNames) { sendKeys(keyNames, false); }
     void pressKey(const std::string& keyName) { sendKeys({keyName}, true); }
     void releaseKey(const std::string& keyName) { sendKeys({keyName}, false); }
+    // A key pressed and let go, as a user taps it.
+    void tapKey(const std::string& keyName)
+    {
+        pressKey(keyName);
+        releaseKey(keyName);
+    }
 
     // A plain window of another program, mapped and given the focus.
     XID openOtherWindow(const std::string& title);

@@ -68,4 +68,4 @@ for manpath in "$root/usr/share/man" "$scratch/prefix/share/man"; do
 done
 echo "manual pages: found after installing either way"
 
-SPARKFIELD_UNDER_TEST="$root/usr/bin/sparkfield" "$e2e_tests" --gtest_brief=1
+SPARKFIELD_UNDER_TEST="$root/usr/bin/sparkfield" BOXPAIR_UNDER_TEST="$root/usr/bin/boxpair" "$e2e_tests" --gtest_brief=1
