@@ -5,7 +5,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-mapfile -t files < <(git ls-files '*.cpp' '*.hpp' 2>/dev/null || find sparkfield boxpair desktop tests bench -name '*.[ch]pp')
+mapfile -t files < <(git ls-files '*.cpp' '*.hpp' 2>/dev/null || find . -name '*.[ch]pp' -not -path './build*')
 
 if [ "${1:-}" = --check ]; then
     unformatted=()

@@ -111,7 +111,7 @@ TEST_P(OnOpenbox, KeepsRunningAndDrawingThroughMaximiseFullscreenMinimiseAndRest
     expectEndedCleanly(run);
 }
 
-INSTANTIATE_TEST_SUITE_P(, OnOpenbox, ::testing::ValuesIn(programs()), NamedByProgram());
+INSTANTIATE_TEST_SUITE_P(Both, OnOpenbox, ::testing::ValuesIn(programs()), NamedByProgram());
 
 // The keyboard's state is the whole desktop's: keys held while another program has the focus,
 // or while boxpair is minimised, were meant for someone else.

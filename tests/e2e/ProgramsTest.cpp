@@ -81,5 +81,5 @@ TEST_P(EachProgramStarted, FailsWithOneLineAndStatusOneWhereNoWindowCanOpen)
     expectPlainFailureWithout(GetParam(), ":9999");
 }
 
-INSTANTIATE_TEST_SUITE_P(, EachProgram, ::testing::ValuesIn(programs()), NamedByProgram());
-INSTANTIATE_TEST_SUITE_P(, EachProgramStarted, ::testing::ValuesIn(programs()), NamedByProgram());
+INSTANTIATE_TEST_SUITE_P(Both, EachProgram, ::testing::ValuesIn(programs()), NamedByProgram());
+INSTANTIATE_TEST_SUITE_P(Both, EachProgramStarted, ::testing::ValuesIn(programs()), NamedByProgram());

@@ -178,4 +178,4 @@ TEST_P(Reliability, EndsPlainlyWhenTheDisplayServerDies)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(, Reliability, ::testing::ValuesIn(programs()), NamedByProgram());
+INSTANTIATE_TEST_SUITE_P(Both, Reliability, ::testing::ValuesIn(programs()), NamedByProgram());

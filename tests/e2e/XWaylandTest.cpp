@@ -40,4 +40,4 @@ TEST_P(OnXWayland, OpensItsWindowShowsItsPictureAndEndsOnACloseRequest)
     expectUntouchedReport(run->program->standardOutput());
 }
 
-INSTANTIATE_TEST_SUITE_P(, OnXWayland, ::testing::ValuesIn(programs()), NamedByProgram());
+INSTANTIATE_TEST_SUITE_P(Both, OnXWayland, ::testing::ValuesIn(programs()), NamedByProgram());

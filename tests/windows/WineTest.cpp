@@ -127,4 +127,4 @@ TEST_P(UnderWine, PrintsTheLinuxBuildsLinesAndEndsOnItsEndingKey)
     EXPECT_GE(harness::completeLines(output()).size(), 120u);
 }
 
-INSTANTIATE_TEST_SUITE_P(, UnderWine, ::testing::ValuesIn(programs()), NamedByProgram());
+INSTANTIATE_TEST_SUITE_P(Both, UnderWine, ::testing::ValuesIn(programs()), NamedByProgram());

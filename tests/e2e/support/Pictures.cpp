@@ -45,7 +45,7 @@ bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y, std::chron
         } else if (!settled) {
             settled = true;
             settledSince = Clock::now();
-        } else if (Clock::now() - settledSince >= 1500ms) {
+        } else if (Clock::now() - settledSince >= std::chrono::milliseconds(1500)) {
             return true;
         }
     }

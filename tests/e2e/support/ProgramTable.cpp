@@ -34,10 +34,20 @@ const Program& boxpair()
 const std::vector<Program>& programs()
 {
     static const std::vector<Program> table{
-        {"sparkfield", underTest("sparkfield", SPARKFIELD_PATH), "Particles", {600, 400}, Picture::Fountain,
-         Output::Nothing, std::nullopt},
-        {"boxpair", underTest("boxpair", BOXPAIR_PATH), "Chase AI", {800, 600}, Picture::Squares,
-         Output::AStepEachFrame, "Escape"},
+        {"sparkfield",
+         underTest("sparkfield", SPARKFIELD_PATH),
+         "Particles",
+         {600, 400},
+         Picture::Fountain,
+         Output::Nothing,
+         std::nullopt},
+        {"boxpair",
+         underTest("boxpair", BOXPAIR_PATH),
+         "Chase AI",
+         {800, 600},
+         Picture::Squares,
+         Output::AStepEachFrame,
+         "Escape"},
     };
     return table;
 }
