@@ -16,22 +16,24 @@ namespace {
 
 const sf::Vector2f centre(300.f, 200.f);
 
-// What a birth must draw from rand(), in order, written out independently of the system.
-struct Birth {
+// A particle's state after an update, worked out apart from this code: step by step in binary32
+// arithmetic, from the draws (direction in degrees, speed, lifetime in milliseconds) that
+// glibc's rand() makes after the seed a test gives.
+struct Expected {
+    int degrees;
+    int speed;
+    int milliseconds;
     sf::Vector2f velocity;
+    sf::Vector2f position;
     sf::Time lifetime;
+    std::uint8_t alpha;
 };
 
-Birth nextBirth()
+// The expected states hold for glibc's rand(), whose first number after srand(2024) is this.
+bool randIsGlibcs()
 {
-    const int degrees = std::rand() % 360;
-    const int speed = std::rand() % 50 + 50;
-    const int milliseconds = std::rand() % 3000 + 1000;
-    const float angle = static_cast<float>(degrees) * 3.14f / 180.f;
-    const float cosine = static_cast<float>(std::cos(static_cast<double>(angle)));
-    const float sine = static_cast<float>(std::sin(static_cast<double>(angle)));
-    return {sf::Vector2f(cosine * static_cast<float>(speed), sine * static_cast<float>(speed)),
-            sf::milliseconds(milliseconds)};
+    std::srand(2024);
+    return std::rand() == 742133555;
 }
 
 ParticleSystem bornAt(sf::Vector2f spawnPoint, unsigned int count = 100)
@@ -80,45 +82,61 @@ TEST(ParticleBirth, FirstUpdateBearsEveryParticleAtTheSpawnPointEvenWithZeroElap
     }
 }
 
+// Six births from srand(2024) at (300, 200) in a 16 ms update, which moves them but does not yet
+// age them. Among them directions past 180 degrees and lifetimes within and beyond the fade.
 TEST(ParticleBirth, DrawsDirectionSpeedAndLifetimeFromRandInOrderToTheBit)
 {
-    const sf::Time elapsed = sf::milliseconds(16);
-    const float dt = elapsed.asSeconds();
+    if (!randIsGlibcs())
+        GTEST_SKIP() << "the expected states are worked out for glibc's rand()";
+    // clang-format off
+    const Expected births[] = {
+        { 35, 63, 2424, {0x1.9cf13p+5f, 0x1.22247cp+5f},  {0x1.2cd36ep+8f, 0x1.91291cp+7f}, sf::milliseconds(2424), 206},
+        { 20, 79, 3964, {0x1.28f644p+6f, 0x1.b27a9cp+4f}, {0x1.2d3016p+8f, 0x1.90de74p+7f}, sf::milliseconds(3964), 255},
+        { 30, 96, 2851, {0x1.4c9acep+6f, 0x1.8102e4p+5f}, {0x1.2d5496p+8f, 0x1.918a4p+7f},  sf::milliseconds(2851), 242},
+        {177, 54, 3068, {-0x1.af5f3ep+5f, 0x1.878f88p+1f}, {0x1.2b2324p+8f, 0x1.90191p+7f}, sf::milliseconds(3068), 255},
+        {184, 72, 3477, {-0x1.1f54aep+6f, -0x1.30738p+2f}, {0x1.2ad9c6p+8f, 0x1.8fd908p+7f}, sf::milliseconds(3477), 255},
+        {156, 73, 2967, {-0x1.0a9752p+6f, 0x1.deea9p+4f},  {0x1.2aef02p+8f, 0x1.90f534p+7f}, sf::milliseconds(2967), 252},
+    };
+    // clang-format on
 
     std::srand(2024);
-    ParticleSystem system(50);
+    ParticleSystem system(static_cast<unsigned int>(std::size(births)));
     system.setSpawnPoint(centre);
-    system.update(elapsed);
+    system.update(sf::milliseconds(16));
 
-    std::srand(2024);
-    for (std::size_t i = 0; i < system.getParticleCount(); ++i) {
-        const Birth birth = nextBirth();
-        const sf::Vector2f velocity(birth.velocity.x + 0.f * dt, birth.velocity.y + 9.28f * dt);
-        const Particle& particle = system.getParticle(i);
-        EXPECT_EQ(particle.velocity, velocity) << "particle " << i;
-        EXPECT_EQ(particle.lifetime, birth.lifetime) << "particle " << i;
-        EXPECT_EQ(particle.acceleration, sf::Vector2f(0.f, 9.28f));
-        EXPECT_EQ(positionOf(system, i), centre + velocity * dt) << "particle " << i;
+    for (std::size_t i = 0; i < std::size(births); ++i) {
+        const Expected& birth = births[i];
+        SCOPED_TRACE(testing::Message() << "particle " << i << ", drawn " << birth.degrees << " degrees, speed "
+                                        << birth.speed << ", " << birth.milliseconds << " ms");
+        EXPECT_TRUE(sameBits(system.getParticle(i).velocity, birth.velocity));
+        EXPECT_TRUE(sameBits(positionOf(system, i), birth.position));
+        EXPECT_EQ(system.getParticle(i).lifetime, birth.lifetime);
+        EXPECT_EQ(system.getParticle(i).acceleration, sf::Vector2f(0.f, 0x1.28f5c2p+3f));
+        EXPECT_EQ(system.getPoints()[i].color, sf::Color(255, 255, 255, birth.alpha));
     }
 }
 
+// Born from srand(2024) with 2424 ms to live, then reborn from srand(77) by a step of exactly
+// that: at the new spawn point, moved by the whole step.
 TEST(ParticleBirth, AParticleWhoseLifetimeReachesExactlyZeroIsBornAgain)
 {
-    ParticleSystem system = bornAt(centre);
-    const sf::Time exactLifetime = system.getParticle(0).lifetime;
-    const sf::Vector2f newSpawn(10.f, 10.f);
-    system.setSpawnPoint(newSpawn);
+    if (!randIsGlibcs())
+        GTEST_SKIP() << "the expected states are worked out for glibc's rand()";
+    const Expected reborn{
+        290, 54, 3909, {0x1.256bd2p+4f, -0x1.c4bc08p+4f}, {0x1.b3a06p+5f, -0x1.d4b6d8p+5f}, sf::milliseconds(3909),
+        255};
+    std::srand(2024);
+    ParticleSystem system = bornAt(centre, 1);
+    ASSERT_EQ(system.getParticle(0).lifetime, sf::milliseconds(2424));
+    system.setSpawnPoint(sf::Vector2f(10.f, 10.f));
 
-    const unsigned int seed = 77;
-    std::srand(seed);
-    system.update(exactLifetime);
+    std::srand(77);
+    system.update(sf::milliseconds(2424));
 
-    std::srand(seed);
-    const Birth birth = nextBirth();
-    EXPECT_EQ(system.getParticle(0).lifetime, birth.lifetime);
-    const float dt = exactLifetime.asSeconds();
-    const sf::Vector2f velocity(birth.velocity.x, birth.velocity.y + 9.28f * dt);
-    EXPECT_EQ(positionOf(system, 0), newSpawn + velocity * dt);
+    EXPECT_EQ(system.getParticle(0).lifetime, reborn.lifetime);
+    EXPECT_TRUE(sameBits(system.getParticle(0).velocity, reborn.velocity));
+    EXPECT_TRUE(sameBits(positionOf(system, 0), reborn.position));
+    EXPECT_EQ(system.getPoints()[0].color.a, reborn.alpha);
 }
 
 TEST(ParticleBirth, AnOverdueParticleIsBornAgainWithAFreshPositiveLifetime)
@@ -135,31 +153,38 @@ TEST(ParticleBirth, AnOverdueParticleIsBornAgainWithAFreshPositiveLifetime)
 
 TEST(ParticleBirth, MovingTheSpawnPointLeavesLivingParticlesOnTheirCourse)
 {
-    ParticleSystem system = bornAt(centre);
-    const sf::Time step = sf::milliseconds(10);
-    const float dt = step.asSeconds();
-    system.setSpawnPoint(sf::Vector2f(-500.f, -500.f));
-    system.update(step);
+    std::srand(5);
+    ParticleSystem moved = bornAt(centre);
+    std::srand(5);
+    ParticleSystem unmoved = bornAt(centre);
+    moved.setSpawnPoint(sf::Vector2f(-500.f, -500.f));
 
-    for (std::size_t i = 0; i < system.getParticleCount(); ++i) {
-        const sf::Vector2f velocity = system.getParticle(i).velocity;
-        EXPECT_EQ(positionOf(system, i), centre + velocity * dt) << "particle " << i;
+    // Shorter than any lifetime, so no particle is born in it.
+    moved.update(sf::milliseconds(10));
+    unmoved.update(sf::milliseconds(10));
+
+    for (std::size_t i = 0; i < moved.getParticleCount(); ++i) {
+        EXPECT_TRUE(sameBits(moved.getParticle(i), unmoved.getParticle(i))) << "particle " << i;
+        EXPECT_TRUE(sameBits(moved.getPoints()[i], unmoved.getPoints()[i])) << "vertex " << i;
     }
 }
 
+// Semi-implicit: the step's velocity, already raised by gravity, is the one that moves the point.
 TEST(ParticleMotion, FallsUnderConstantAccelerationWithSemiImplicitEuler)
 {
+    if (!randIsGlibcs())
+        GTEST_SKIP() << "the expected states are worked out for glibc's rand()";
+    const Expected fallen{
+        35, 63, 2424, {0x1.9cf13p+5f, 0x1.3383c2p+5f}, {0x1.38e78ap+8f, 0x1.a3383cp+7f}, sf::milliseconds(2174), 184};
+    std::srand(2024);
     ParticleSystem system = bornAt(centre, 1);
-    const Particle before = system.getParticle(0);
-    const sf::Vector2f start = positionOf(system, 0);
-    const float dt = sf::milliseconds(250).asSeconds();
 
     system.update(sf::milliseconds(250));
 
-    const sf::Vector2f velocity(before.velocity.x, before.velocity.y + 9.28f * dt);
-    EXPECT_EQ(system.getParticle(0).velocity, velocity);
-    EXPECT_EQ(positionOf(system, 0), start + velocity * dt);
-    EXPECT_EQ(system.getParticle(0).lifetime, before.lifetime - sf::milliseconds(250));
+    EXPECT_TRUE(sameBits(system.getParticle(0).velocity, fallen.velocity));
+    EXPECT_TRUE(sameBits(positionOf(system, 0), fallen.position));
+    EXPECT_EQ(system.getParticle(0).lifetime, fallen.lifetime);
+    EXPECT_EQ(system.getPoints()[0].color.a, fallen.alpha);
 }
 
 TEST(ParticleMotion, ZeroElapsedChangesNoLifetimeAndMovesNothing)
@@ -202,17 +227,22 @@ TEST(ParticleFade, AlphaIsTheTruncatedShareOfTheFadeTimeAndOpaqueBeyondIt)
         EXPECT_EQ(fadeAlpha(ratio), alpha) << "ratio " << ratio;
 }
 
-TEST(ParticleFade, EachVertexCarriesItsParticlesAlphaAndStaysWhite)
+// The longer a particle still has to live, the more opaque it is, up to full at the fade time.
+TEST(ParticleFade, EachVertexStaysWhiteAndFadesWithItsParticlesRemainingLifetime)
 {
     ParticleSystem system = bornAt(centre);
     system.update(sf::milliseconds(1500));
     for (std::size_t i = 0; i < system.getParticleCount(); ++i) {
         const sf::Color colour = system.getPoints()[i].color;
-        const float ratio = system.getParticle(i).lifetime.asSeconds() / 3.f;
-        EXPECT_EQ(colour.a, fadeAlpha(ratio)) << "particle " << i;
-        EXPECT_EQ(colour.r, 255);
-        EXPECT_EQ(colour.g, 255);
-        EXPECT_EQ(colour.b, 255);
+        EXPECT_EQ(sf::Color(colour.r, colour.g, colour.b), sf::Color::White) << "particle " << i;
+        if (system.getParticle(i).lifetime >= sf::seconds(3.f)) {
+            EXPECT_EQ(colour.a, 255) << "particle " << i;
+        }
+        for (std::size_t j = 0; j < system.getParticleCount(); ++j) {
+            if (system.getParticle(j).lifetime > system.getParticle(i).lifetime) {
+                ASSERT_GE(system.getPoints()[j].color.a, colour.a) << "particles " << j << " and " << i;
+            }
+        }
     }
 }
 
