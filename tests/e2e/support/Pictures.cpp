@@ -54,6 +54,9 @@ bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y, std::chron
 
 void expectSquaresUnstretched(ProgramOnDisplay& run)
 {
+    // The window keeps its old frame, unstretched, until the program draws again, so a picture
+    // is judged only once the program has shown a few frames since (it prints a line each).
+    ASSERT_TRUE(run.waitForFramesAfterNow(3)) << "stopped drawing";
     std::optional<harness::Box> agent;
     harness::waitUntil(
         [&] {

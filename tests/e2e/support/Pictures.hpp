@@ -21,7 +21,6 @@ bool fountainShownAround(ProgramOnDisplay& run, double x, double y);
 bool fountainSettlesAround(ProgramOnDisplay& run, double x, double y, std::chrono::milliseconds timeout = 20s);
 
 // The red square, drawn over the blue one, keeps its 50 pixels whatever the window's size.
-// Right after a change of size a picture may still hold the old frame, so this waits for one.
 void expectSquaresUnstretched(ProgramOnDisplay& run);
 
 // The program's picture, as its table entry describes it, for the window's present size.
