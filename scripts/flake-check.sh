@@ -26,7 +26,7 @@ stop_spinners
 spinners=()
 
 # One line a test: rounds passed of rounds run.
-sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\(Passed\|Failed\|Not Run\|\*\*\*[A-Za-z]*\|Skipped\).*/\1 \2/p' "$log" |
+sed -n 's/^ *\([0-9]*\/[0-9]* \)\{0,1\}Test *#[0-9]*: \([^ ]*\) .*\(Passed\|Failed\|Not Run\|\*\*\*[A-Za-z]*\|Skipped\).*/\2 \3/p' "$log" |
     awk '{ runs[$1]++; if ($2 == "Passed" || $2 == "Skipped") passed[$1]++ }
          END { for (t in runs) printf "%3d of %3d  %s\n", passed[t], runs[t], t }' | sort -k4
 tail -n 4 "$log"
