@@ -1,5 +1,5 @@
-// What boxpair alone does: the steps it prints, the agent drawn where they lead, and the
-// player's square under the arrow keys.
+// What boxpair alone does: the steps it prints, its ending key, the agent drawn where the steps
+// lead, and the player's square under the arrow keys.
 
 #include "Expectations.hpp"
 #include "ProgramRun.hpp"
@@ -45,6 +45,13 @@ TEST_F(Boxpair, ReportsTheAgentsStepOnceAFrameFromTheStartingPositions)
     EXPECT_EQ(lines[0], "0.985995 1.74006");
     EXPECT_EQ(lines[1], "0.611402 1.90426");
     EXPECT_EQ(lines[2], "0.0690283 1.99881");
+    expectUntouchedReport(run.program->standardOutput());
+}
+
+TEST_F(Boxpair, EscapeEndsItWithStatusZeroAfterThatFramesLine)
+{
+    run.display.tapKey(*run.entry.endingKey);
+    expectEndedCleanly(run);
     expectUntouchedReport(run.program->standardOutput());
 }
 
