@@ -20,13 +20,13 @@ const sf::Vector2f centre(300.f, 200.f);
 // arithmetic, from the draws (direction in degrees, speed, lifetime in milliseconds) that
 // glibc's rand() makes after the seed a test gives.
 struct Expected {
-    int degrees;
-    int speed;
-    int milliseconds;
+    int degrees = 0;
+    int speed = 0;
+    int milliseconds = 0;
     sf::Vector2f velocity;
     sf::Vector2f position;
     sf::Time lifetime;
-    std::uint8_t alpha;
+    std::uint8_t alpha = 0;
 };
 
 // The expected states hold for glibc's rand(), whose first number after srand(2024) is this.
