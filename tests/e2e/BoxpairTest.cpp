@@ -50,7 +50,7 @@ TEST_F(Boxpair, ReportsTheAgentsStepOnceAFrameFromTheStartingPositions)
 
 TEST_F(Boxpair, EscapeEndsItWithStatusZeroAfterThatFramesLine)
 {
-    run.display.tapKey(*run.entry.endingKey);
+    run.display.tapKey(run.entry.endingKey);
     expectEndedCleanly(run);
     expectUntouchedReport(run.program->standardOutput());
 }

@@ -159,7 +159,7 @@ TEST(InputStorm, OnlyArrowKeysMoveAnythingAndEveryFramePrintsOneLine)
     allKeys.insert(allKeys.end(), arrows.begin(), arrows.end());
     storm(allKeys, 400);
 
-    run.display.tapKey(*run.entry.endingKey);
+    run.display.tapKey(run.entry.endingKey);
     expectEndedCleanly(run);
 }
 

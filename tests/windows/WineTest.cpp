@@ -135,7 +135,7 @@ TEST_F(UnderWine, BoxpairPrintsTheLinuxBuildsLinesAndEndsOnItsEndingKey)
     start(boxpair());
     ASSERT_WINDOW(*run);
     ASSERT_TRUE(run->waitForLines(120));
-    run->display.tapKey(*boxpair().endingKey);
+    run->display.tapKey(boxpair().endingKey);
     expectEndedCleanly();
     EXPECT_GE(harness::completeLines(output()).size(), 120u);
 }

@@ -40,7 +40,7 @@ const std::vector<Program>& programs()
          {600, 400},
          Picture::Fountain,
          Output::Nothing,
-         std::nullopt},
+         ""},
         {"boxpair",
          underTest("boxpair", BOXPAIR_PATH),
          "Chase AI",

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,13 +12,13 @@
 namespace e2e {
 
 // What a program's window should show.
-enum class Picture {
+enum class Picture : std::uint8_t {
     Fountain, // grey-white points on black, thickest around the window's centre
     Squares,  // a blue and a red 50-pixel square, the red one drawn over the blue
 };
 
 // What a program writes on standard output.
-enum class Output {
+enum class Output : std::uint8_t {
     Nothing,
     AStepEachFrame, // the agent's step as two numbers, one line a frame, flushed at once
 };
@@ -30,8 +30,8 @@ struct Program {
     std::pair<int, int> size; // of the window it opens
     Picture picture;
     Output output;
-    // Beside a close request, which ends either program, a key that ends it.
-    std::optional<std::string> endingKey;
+    // Beside a close request, which ends either program, a key that ends it; empty for none.
+    std::string endingKey;
 };
 
 const Program& sparkfield();
