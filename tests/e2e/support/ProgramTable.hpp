@@ -28,8 +28,8 @@ struct Program {
     std::string path; // the build's own, unless NAME_UNDER_TEST (upper case) names another
     std::string title;
     std::pair<int, int> size; // of the window it opens
-    Picture picture;
-    Output output;
+    Picture picture{};
+    Output output{};
     // Beside a close request, which ends either program, a key that ends it; empty for none.
     std::string endingKey;
 };
