@@ -51,10 +51,10 @@ void movePlayer(sf::RectangleShape& player)
 int main()
 {
     const desktop::DisplaySession display(programName);
-    if (!display.reachable())
+    if (!display.canOpenWindows())
         return 1;
 
-    sf::RenderWindow window(desktop::videoMode({800, 600}, 32), "Chase AI", sf::Style::Default);
+    sf::RenderWindow window(desktop::videoMode({800, 600}, display.bitsPerPixel()), "Chase AI", sf::Style::Default);
     window.setFramerateLimit(60);
     if (!desktop::checkWindowOpened(window, programName))
         return 1;

@@ -9,7 +9,7 @@ DisplaySession::DisplaySession(const char*) { }
 
 DisplaySession::~DisplaySession() = default;
 
-bool DisplaySession::reachable() const
+bool DisplaySession::canOpenWindows() const
 {
     return true;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds one program and runs it: scripts/run.sh sparkfield|boxpair [arguments...]
-# The first time, it installs what building and running need (a compiler, CMake, make, SFML
-# and Xlib's headers) and builds the two programs only, no tests. Later, when nothing has
+# The first time, it installs what building and running need (a compiler, CMake, make, SFML,
+# Xlib's and OpenGL's headers) and builds the two programs only, no tests. Later, when nothing has
 # changed since the last build, it starts the program straight away.
 set -euo pipefail
 
@@ -23,7 +23,7 @@ fi
 
 step() { echo "==> $*" >&2; }
 
-"$here/scripts/install-missing.sh" cmake g++ make libsfml-dev libx11-dev
+"$here/scripts/install-missing.sh" cmake g++ make libsfml-dev libx11-dev libgl-dev
 
 cd "$here"
 step "Configuring (CMake preset 'programs')"

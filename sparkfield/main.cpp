@@ -27,10 +27,10 @@ void handleEvents(sf::RenderWindow& window)
 int main()
 {
     const desktop::DisplaySession display(programName);
-    if (!display.reachable())
+    if (!display.canOpenWindows())
         return 1;
 
-    sf::RenderWindow window(desktop::videoMode({600, 400}, 32), "Particles", sf::Style::Default);
+    sf::RenderWindow window(desktop::videoMode({600, 400}, display.bitsPerPixel()), "Particles", sf::Style::Default);
     if (!desktop::checkWindowOpened(window, programName))
         return 1;
 
