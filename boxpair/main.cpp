@@ -6,6 +6,9 @@
 
 #include <SFML/Graphics.hpp>
 
+#include <cerrno>
+#include <cstring>
+#include <iostream>
 #include <optional>
 
 namespace {
@@ -46,6 +49,22 @@ void movePlayer(sf::RectangleShape& player)
         player.move(sf::Vector2f(0.f, 5.f));
 }
 
+// The step's line is the program's output. One that cannot be written (a full disk, a closed
+// standard output) is said once on standard error and ends the run, rather than let the
+// program go on printing nothing and end as if all went well.
+bool stepAgentReported(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::RectangleShape& agent)
+{
+    errno = 0;
+    stepAgent(windowSize, player, agent, std::cout);
+    if (std::cout)
+        return true;
+    const int cause = errno;
+    std::cerr << programName
+              << ": cannot write to standard output: " << (cause != 0 ? std::strerror(cause) : "the write failed")
+              << '\n';
+    return false;
+}
+
 } // namespace
 
 int main()
@@ -67,7 +86,8 @@ int main()
 
         if (window.hasFocus())
             movePlayer(player);
-        stepAgent(window.getSize(), player, agent);
+        if (!stepAgentReported(window.getSize(), player, agent))
+            return 1;
 
         window.clear(sf::Color::Black);
         window.draw(player);
