@@ -48,7 +48,7 @@ static int onDisplayError(Display* display, XErrorEvent* error)
     } else {
         char text[160] = "";
         XGetErrorText(display, error->error_code, text, sizeof text);
-        std::cerr << reportingName << ": the display reported an error (" << text << "); exiting" << std::endl;
+        std::cerr << reportingName << ": the display reported an error (" << text << "); exiting\n";
     }
     _exit(1);
 }
