@@ -34,6 +34,14 @@ def until(condition, what):
     return result
 
 
+def reported_display(ready):
+    """What the server writes once it serves, read up to its newline: it dies if the pipe closes sooner."""
+    told = b""
+    while not told.endswith(b"\n") and select.select([ready], [], [], BOUND)[0] and (more := os.read(ready, 16)):
+        told += more
+    return told.decode().strip()
+
+
 @pytest.fixture
 def start():
     """start(server, name, **popen) runs a program on its own X server; skips where the server cannot start."""
@@ -45,7 +53,7 @@ def start():
         running.append(subprocess.Popen([server[0], "-displayfd", str(told), *server[1:], "-nolisten", "tcp"],
                                         pass_fds=[told], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         os.close(told)
-        number = os.read(ready, 16).decode().strip() if select.select([ready], [], [], BOUND)[0] else ""
+        number = reported_display(ready)
         os.close(ready)
         if not number:
             pytest.skip(f"{server[0]} did not start")
