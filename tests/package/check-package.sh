@@ -23,13 +23,17 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(field Version)" = "$version" ] || fail "version is '$(field Version)', expected $version"
 [ -n "$(field Maintainer)" ] || fail "no maintainer"
 [ -n "$(field Description)" ] || fail "no description"
-# The SFML packages are the ones that hold the libraries the built program loads, whatever
-# SFML release this Debian brings.
-for module in graphics window system; do
-    library=$(ldd "$build/sparkfield/sparkfield" | awk -v name="libsfml-$module" 'index($1, name) == 1 { print $3 }')
-    [ -n "$library" ] || fail "sparkfield does not load libsfml-$module"
-    package=$(dpkg -S "$(readlink -f "$library")" | cut -d: -f1)
-    field Depends | grep -qw "$package" || fail "does not depend on $package: $(field Depends)"
+# The package depends on the package of each library the programs load by name: SFML's own
+# where it is a shared library, and where SFML is built into the programs, what it loads.
+for program in sparkfield boxpair; do
+    binary="$build/$program/$program"
+    for needed in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+        library=$(readlink -f "$(ldd "$binary" | awk -v name="$needed" '$1 == name { print $3 }')")
+        # Matched by its last two path parts, as merged-/usr systems list some under /lib.
+        package=$(dpkg -S "*/$(basename "$(dirname "$library")")/$(basename "$library")" | head -n 1 | cut -d: -f1)
+        [ -n "$package" ] || fail "$program loads $needed, which no package holds"
+        field Depends | grep -qw "$package" || fail "does not depend on $package ($needed): $(field Depends)"
+    done
 done
 
 # lintian --info explains every finding; informational notes (I:) are not findings.
