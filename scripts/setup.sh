@@ -8,7 +8,7 @@ preset=${1:-release}
 
 packages=(
     cmake g++ make pkg-config dpkg-dev file
-    libsfml-dev libx11-dev libgl-dev libxdo-dev libboost-dev libboost-filesystem-dev
+    libsfml-dev libx11-dev libgl-dev libxcomposite-dev libxdo-dev libboost-dev libboost-filesystem-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils openbox weston xwayland tigervnc-standalone-server
     python3-pytest python3-pytest-timeout python3-xlib python3-pil

@@ -3,10 +3,12 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
 extern "C" {
 #include <xdo.h>
 }
 
+#include <SfmlBridge.hpp>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -263,8 +265,41 @@ std::pair<int, int> VirtualDisplay::size(XID window)
 }
 
 // ImageMagick's import takes the picture, as a desktop user would, and hands it over as a PNG.
+// A compositor (Weston, for XWayland) places windows where it likes, partly off its output, and
+// keeps each window's contents in a pixmap of its own: read from there, the picture is whole
+// wherever the window stands. Nothing where the window is not redirected (a bare server).
+std::optional<Image> VirtualDisplay::captureRedirected(XID window)
+{
+    int eventBase = 0;
+    int errorBase = 0;
+    XWindowAttributes attributes{};
+    if (XCompositeQueryExtension(client(), &eventBase, &errorBase) == False ||
+        XGetWindowAttributes(client(), window, &attributes) == 0)
+        return std::nullopt;
+    const Pixmap pixmap = XCompositeNameWindowPixmap(client(), window);
+    XImage* const contents = XGetImage(client(), pixmap, 0, 0, static_cast<unsigned int>(attributes.width),
+                                       static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
+    XFreePixmap(client(), pixmap);
+    sync();
+    if (contents == nullptr)
+        return std::nullopt;
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < attributes.height; ++y) {
+        for (int x = 0; x < attributes.width; ++x) {
+            const unsigned long pixel = XGetPixel(contents, x, y);
+            rgba.insert(rgba.end(), {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                                     static_cast<std::uint8_t>(pixel), 255});
+        }
+    }
+    XDestroyImage(contents);
+    return desktop::imageFromPixels(
+        sf::Vector2u(static_cast<unsigned int>(attributes.width), static_cast<unsigned int>(attributes.height)), rgba);
+}
+
 Image VirtualDisplay::capture(XID window)
 {
+    if (std::optional<Image> whole = captureRedirected(window))
+        return *whole;
     ChildProcess import({"/usr/bin/import", "-window", std::to_string(window), "png:-"}, {{"DISPLAY", displayName}});
     const std::string png = import.waitForExit(10s) ? import.standardOutput() : "";
     Image image;

@@ -89,6 +89,7 @@ private:
     void startXvfb();
     void startOpenbox();
     void startWeston();
+    std::optional<Image> captureRedirected(XID window);
     Display* client();
     xdo* automation();
     bool managed(XID window);
