@@ -14,6 +14,12 @@ set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME sfml)
 FetchContent_MakeAvailable(SFML)
 set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME programs)
 
+# Its headers are a library's, as an installed SFML's are: our warnings and checks leave them be.
+foreach(module IN ITEMS sfml-system sfml-window sfml-graphics)
+    get_target_property(headers ${module} INTERFACE_INCLUDE_DIRECTORIES)
+    set_target_properties(${module} PROPERTIES INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${headers}")
+endforeach()
+
 # The version SFML's own project declares, for the configure message.
 file(STRINGS "${sfml_SOURCE_DIR}/CMakeLists.txt" sfml_project REGEX "^project\\(SFML VERSION")
 string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" SFML_VERSION "${sfml_project}")
