@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need (Debian 12 or 13), then configures and builds
-# one CMake preset: scripts/setup.sh [release|debug|sanitize], release by default.
+# Installs what building, running and testing need (Debian 12, 13 or testing), then configures
+# and builds one CMake preset: scripts/setup.sh [release|debug|sanitize], release by default.
+# SFML_FROM_SOURCE=ON builds SFML 3.0.2 from its source as part of the build instead of taking
+# the installed SFML; FETCHCONTENT_SOURCE_DIR_SFML names a local copy of that source.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,9 +18,17 @@ packages=(
     lintian desktop-file-utils appstream man-db
 )
 
+sfml_options=(-DSFML_FROM_SOURCE="${SFML_FROM_SOURCE:-OFF}")
+if [ "${SFML_FROM_SOURCE:-OFF}" = ON ]; then
+    # What SFML's window and graphics modules build against.
+    packages+=(git libxrandr-dev libxcursor-dev libxi-dev libudev-dev libfreetype-dev)
+    [ -z "${FETCHCONTENT_SOURCE_DIR_SFML:-}" ] ||
+        sfml_options+=(-DFETCHCONTENT_SOURCE_DIR_SFML="$FETCHCONTENT_SOURCE_DIR_SFML")
+fi
+
 "$here/scripts/install-missing.sh" "${packages[@]}"
 
 cd "$here"
 echo "==> Configuring and building (CMake preset '$preset')"
-cmake --preset "$preset" >/dev/null
+cmake --preset "$preset" "${sfml_options[@]}" | grep "Building with SFML"
 cmake --build --preset "$preset" --parallel "$(nproc)"
