@@ -62,7 +62,7 @@ fi
 echo "desktop entries and AppStream metadata: valid"
 
 # `man PROGRAM` finds the page where the package puts it, and where `cmake --install` does.
-cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+cmake --install "$build" --prefix "$scratch/prefix" --component programs >/dev/null
 for manpath in "$root/usr/share/man" "$scratch/prefix/share/man"; do
     for program in sparkfield boxpair; do
         MANPATH="$manpath" man -w "$program" >/dev/null || fail "man $program finds no page in $manpath"
