@@ -12,7 +12,7 @@ from Xlib.protocol import event
 Xlib.ext.__extensions__ = [entry for entry in Xlib.ext.__extensions__ if entry[0] == "XTEST"]
 BOUND = 30  # seconds for anything to happen: a loaded 2-core machine renders in software
 PROGRAMS = {"sparkfield": ("Particles", (600, 400), ["close"]), "boxpair": ("Chase AI", (800, 600), ["close", "Escape"])}
-SCREEN = "2048x2048"  # room for any window wherever it is placed: pictures are of what is on screen
+SCREEN = "1024x768"
 XVFB = ["Xvfb", "-screen", "0", f"{SCREEN}x24"]
 DEPTH = "the display offers no colour depth an OpenGL window can use ({} bits)"
 DISPLAYS = {  # server, the refusal both programs must give (none: they work), environment
@@ -110,6 +110,7 @@ def test_a_program_on_a_display(start, place, name, ending):
         return
     connection = xdisplay.Display(display)
     window = until(lambda: find_window(connection, title), f"the {title} window")
+    window.configure(x=0, y=0)  # pictures are of what is on screen, wherever the window was placed
     assert (window.get_geometry().width, window.get_geometry().height) == size
     until(lambda: shows_its_picture(name, window), f"{name}'s picture")
     if ending == "close":
