@@ -37,7 +37,9 @@ failures=()
 # This machine's own boxpair, the one the other architecture's lines must equal.
 "$here/scripts/install-missing.sh" cmake g++ make libsfml-dev libx11-dev
 step "building this machine's boxpair"
-(cd "$here" && cmake --preset programs >/dev/null && cmake --build --preset programs --target boxpair >/dev/null)
+# One build at a time in its folder, as checks of several architectures may run side by side.
+(cd "$here" && flock "${TMPDIR:-/tmp}/sparkfield-boxpair-programs.lock" \
+    sh -c 'cmake --preset programs >/dev/null && cmake --build --preset programs --target boxpair >/dev/null')
 reference="$here/build-programs/boxpair/boxpair"
 
 clean_install "$release"
