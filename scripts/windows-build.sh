@@ -61,16 +61,17 @@ else
 fi
 
 step "building SFML, sparkfield.exe and boxpair.exe"
+mkdir -p "$out"
 sfml_source=()
 [ -z "${FETCHCONTENT_SOURCE_DIR_SFML:-}" ] || sfml_source=(-DFETCHCONTENT_SOURCE_DIR_SFML="$FETCHCONTENT_SOURCE_DIR_SFML")
 cmake -S "$here" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DSFML_FROM_SOURCE=ON "${sfml_source[@]}" -DSFML_USE_SYSTEM_DEPS=ON -DSFML_USE_STATIC_STD_LIBS=ON \
-    -DCMAKE_EXE_LINKER_FLAGS="-static -static-libgcc -static-libstdc++ -s" >"$out.configure.log" 2>&1 ||
-    { cat "$out.configure.log" >&2; exit 1; }
-sfml_version=$(sed -n 's/^-- Building with SFML //p' "$out.configure.log")
+    -DCMAKE_EXE_LINKER_FLAGS="-static -static-libgcc -static-libstdc++ -s" >"$out/configure.log" 2>&1 ||
+    { cat "$out/configure.log" >&2; exit 1; }
+sfml_version=$(sed -n 's/^-- Building with SFML //p' "$out/configure.log")
 echo "Building with SFML $sfml_version"
-cmake --build "$out" --parallel "$jobs" --target sparkfield boxpair >"$out.build.log" 2>&1 ||
-    { tail -n 60 "$out.build.log" >&2; exit 1; }
+cmake --build "$out" --parallel "$jobs" --target sparkfield boxpair >"$out/build.log" 2>&1 ||
+    { tail -n 60 "$out/build.log" >&2; exit 1; }
 
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
 package="$out/sparkfield-boxpair-$version-windows-x64.zip"
