@@ -24,13 +24,10 @@ const char* __ubsan_default_options()
 // libGLX_mesa.so: Mesa 25's GLX keeps its per-display and per-screen records (a few hundred
 // small blocks) and never frees them; the renderer itself moved to libgallium, which the
 // records point into.
-// XkbGetMap (libX11): libxdo, which the tests drive the desktop with, asks Xlib for the
-// keyboard map when it first sends keys and xdo_free() never gives it back.
 const char* __lsan_default_suppressions()
 {
     return "leak:swrast_dri.so\n"
-           "leak:libGLX_mesa.so\n"
-           "leak:XkbGetMap\n";
+           "leak:libGLX_mesa.so\n";
 }
 }
 

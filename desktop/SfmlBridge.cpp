@@ -40,11 +40,6 @@ sf::Image filledImage(sf::Vector2u size, sf::Color colour)
     return sf::Image(size, colour);
 }
 
-sf::Image imageFromPixels(sf::Vector2u size, const std::vector<std::uint8_t>& rgba)
-{
-    return sf::Image(size, rgba.data());
-}
-
 #else
 
 // SFML 2: events are tagged unions filled in place, sizes are width and height apart.
@@ -77,13 +72,6 @@ sf::Image filledImage(sf::Vector2u size, sf::Color colour)
 {
     sf::Image image;
     image.create(size.x, size.y, colour);
-    return image;
-}
-
-sf::Image imageFromPixels(sf::Vector2u size, const std::vector<std::uint8_t>& rgba)
-{
-    sf::Image image;
-    image.create(size.x, size.y, rgba.data());
     return image;
 }
 

@@ -6,9 +6,7 @@
 #include <SFML/Window/Keyboard.hpp>
 #include <SFML/Window/VideoMode.hpp>
 
-#include <cstdint>
 #include <optional>
-#include <vector>
 
 namespace sf {
 class RenderTexture;
@@ -35,7 +33,5 @@ sf::VideoMode videoMode(sf::Vector2u size, unsigned int bitsPerPixel);
 // Off-screen targets and pictures, for the tests and benchmarks.
 [[nodiscard]] bool resize(sf::RenderTexture& target, sf::Vector2u size);
 sf::Image filledImage(sf::Vector2u size, sf::Color colour);
-// `rgba` holds four bytes a pixel, row by row from the top-left.
-sf::Image imageFromPixels(sf::Vector2u size, const std::vector<std::uint8_t>& rgba);
 
 } // namespace desktop

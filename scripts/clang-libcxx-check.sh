@@ -31,7 +31,7 @@ step "building SFML 3.0.2, the programs and the unit tests with libc++"
 sfml_source=()
 [ -z "${FETCHCONTENT_SOURCE_DIR_SFML:-}" ] || sfml_source=(-DFETCHCONTENT_SOURCE_DIR_SFML="$FETCHCONTENT_SOURCE_DIR_SFML")
 cmake -S "$here" -B "$out/project" -DCMAKE_BUILD_TYPE=Release -DSFML_FROM_SOURCE=ON "${sfml_source[@]}" \
-    -DBUILD_DESKTOP_TESTS=OFF -DBUILD_BENCHMARKS=OFF -DGTest_DIR="$out/googletest/installed/lib/cmake/GTest" \
+    -DBUILD_DISPLAY_TESTS=OFF -DBUILD_BENCHMARKS=OFF -DGTest_DIR="$out/googletest/installed/lib/cmake/GTest" \
     | grep "Building with SFML"
 cmake --build "$out/project" --parallel "$(nproc)" --target boxpair sparkfield particle_system_tests agent_step_tests \
     >"$out/build.log" 2>&1 || { tail -n 40 "$out/build.log" >&2; fail "the build failed"; }

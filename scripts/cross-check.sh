@@ -54,7 +54,7 @@ packages="cmake make file g++-$gnu_type libsfml-dev:$arch libx11-dev:$arch libgt
 step "building boxpair and the unit tests for $arch"
 (inside "DEBIAN_GNU_TYPE=$gnu_type DEBIAN_MULTIARCH=$multiarch CROSS_EMULATOR=$emulator \
     cmake -S . -B build-$arch -DCMAKE_TOOLCHAIN_FILE=cmake/debian-cross.cmake -DCMAKE_BUILD_TYPE=Release \
-        -DBUILD_DESKTOP_TESTS=OFF -DBUILD_BENCHMARKS=OFF >/dev/null &&
+        -DBUILD_DISPLAY_TESTS=OFF -DBUILD_BENCHMARKS=OFF >/dev/null &&
     cmake --build build-$arch --parallel $(nproc) --target boxpair particle_system_tests agent_step_tests >/dev/null &&
     file -b build-$arch/boxpair/boxpair")
 

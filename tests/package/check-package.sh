@@ -2,13 +2,13 @@
 # Builds the Debian package and checks it as Debian's own tools do (lintian, the desktop-entry
 # and AppStream validators: any error or warning fails), checks what it declares, unpacks it
 # into a scratch root, finds the manual pages there and after `cmake --install`, and runs the
-# end-to-end tests of sparkfield against the installed program.
-# Usage: check-package.sh BUILD_DIR SPARKFIELD_E2E_TESTS VERSION
+# end-to-end tests given after the version against the programs installed there.
+# Usage: check-package.sh BUILD_DIR VERSION E2E_TEST_COMMAND...
 set -euo pipefail
 
 build=$1
-e2e_tests=$2
-version=$3
+version=$2
+shift 2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -72,4 +72,4 @@ for manpath in "$root/usr/share/man" "$scratch/prefix/share/man"; do
 done
 echo "manual pages: found after installing either way"
 
-SPARKFIELD_UNDER_TEST="$root/usr/bin/sparkfield" BOXPAIR_UNDER_TEST="$root/usr/bin/boxpair" "$e2e_tests" --gtest_brief=1
+PACKAGED_PROGRAMS="$root/usr/bin" "$@"

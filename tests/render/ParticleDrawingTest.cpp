@@ -1,52 +1,63 @@
 #include "ParticleSystem.hpp"
 
 #include "AllocationCounter.hpp"
-#include "Image.hpp"
 #include "SfmlBridge.hpp"
-#include "VirtualDisplay.hpp"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
+#include <cstdint>
 
+// Rendering needs a GL context, which SFML gets from the X server that DISPLAY names: the test
+// runs on a private one (tests/CMakeLists.txt).
 namespace {
 
-// Rendering needs a GL context, and SFML gets one from the X server named by DISPLAY.
-class ParticleDrawing : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        display = std::make_unique<harness::VirtualDisplay>();
-        setenv("DISPLAY", display->name().c_str(), 1);
-    }
-    static void TearDownTestSuite() { display.reset(); }
+sf::Image render(const ParticleSystem& system, sf::RenderStates states)
+{
+    sf::RenderTexture target;
+    EXPECT_TRUE(desktop::resize(target, {600, 400}));
+    target.clear(sf::Color::Black);
+    target.draw(system, states);
+    target.display();
+    return target.getTexture().copyToImage();
+}
 
-    static harness::Image render(const ParticleSystem& system, sf::RenderStates states)
-    {
-        sf::RenderTexture target;
-        EXPECT_TRUE(desktop::resize(target, {600, 400}));
-        target.clear(sf::Color::Black);
-        target.draw(system, states);
-        target.display();
-        return target.getTexture().copyToImage();
-    }
-
-    static sf::Vector2f meanPosition(const ParticleSystem& system)
-    {
-        sf::Vector2f sum;
-        for (std::size_t i = 0; i < system.getParticleCount(); ++i)
-            sum += system.getPoints()[i].position;
-        return sum / static_cast<float>(system.getParticleCount());
-    }
-
-    static std::unique_ptr<harness::VirtualDisplay> display;
+// Where the non-black pixels of a picture are, and how many of them are grey.
+struct LitPixels {
+    int count = 0;
+    int grey = 0;
+    double meanX = 0;
+    double meanY = 0;
 };
 
-std::unique_ptr<harness::VirtualDisplay> ParticleDrawing::display;
+LitPixels litPixelsOf(const sf::Image& image)
+{
+    LitPixels lit;
+    const std::uint8_t* rgba = image.getPixelsPtr(); // four bytes a pixel, row by row, in every SFML
+    for (unsigned int y = 0; y < image.getSize().y; ++y) {
+        for (unsigned int x = 0; x < image.getSize().x; ++x, rgba += 4) {
+            if (rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 0)
+                continue;
+            ++lit.count;
+            lit.grey += rgba[0] == rgba[1] && rgba[1] == rgba[2] ? 1 : 0;
+            lit.meanX += x;
+            lit.meanY += y;
+        }
+    }
+    lit.meanX /= lit.count > 0 ? lit.count : 1;
+    lit.meanY /= lit.count > 0 ? lit.count : 1;
+    return lit;
+}
+
+sf::Vector2f meanPosition(const ParticleSystem& system)
+{
+    sf::Vector2f sum;
+    for (std::size_t i = 0; i < system.getParticleCount(); ++i)
+        sum += system.getPoints()[i].position;
+    return sum / static_cast<float>(system.getParticleCount());
+}
 
 ParticleSystem spreadOutFountain()
 {
@@ -59,14 +70,14 @@ ParticleSystem spreadOutFountain()
 
 } // namespace
 
-TEST_F(ParticleDrawing, DrawsEveryPointWhereItsVertexIsWithTheSystemsAndTheCallersTransform)
+TEST(ParticleDrawing, DrawsEveryPointWhereItsVertexIsWithTheSystemsAndTheCallersTransform)
 {
     ParticleSystem system = spreadOutFountain();
     system.setPosition(sf::Vector2f(40.f, 30.f));
     sf::RenderStates states;
     states.transform.translate(sf::Vector2f(10.f, 5.f));
 
-    const harness::LitPixels lit = harness::litPixelsOf(render(system, states));
+    const LitPixels lit = litPixelsOf(render(system, states));
 
     const sf::Vector2f expected = meanPosition(system) + sf::Vector2f(50.f, 35.f);
     ASSERT_GT(lit.count, 300);
@@ -74,7 +85,7 @@ TEST_F(ParticleDrawing, DrawsEveryPointWhereItsVertexIsWithTheSystemsAndTheCalle
     EXPECT_NEAR(lit.meanY, expected.y, 2.0);
 }
 
-TEST_F(ParticleDrawing, IgnoresAnyTextureInTheRenderStatesSoPointsStayGreyWhite)
+TEST(ParticleDrawing, IgnoresAnyTextureInTheRenderStatesSoPointsStayGreyWhite)
 {
     const sf::Image red = desktop::filledImage({4, 4}, sf::Color::Red);
     sf::Texture texture;
@@ -82,13 +93,13 @@ TEST_F(ParticleDrawing, IgnoresAnyTextureInTheRenderStatesSoPointsStayGreyWhite)
     sf::RenderStates states;
     states.texture = &texture;
 
-    const harness::LitPixels lit = harness::litPixelsOf(render(spreadOutFountain(), states));
+    const LitPixels lit = litPixelsOf(render(spreadOutFountain(), states));
 
     ASSERT_GT(lit.count, 300);
     EXPECT_EQ(lit.grey, lit.count);
 }
 
-TEST_F(ParticleDrawing, DrawingAllocatesNothingOnceTheTargetIsSetUp)
+TEST(ParticleDrawing, DrawingAllocatesNothingOnceTheTargetIsSetUp)
 {
     const ParticleSystem system = spreadOutFountain();
     sf::RenderTexture target;

@@ -1,0 +1,55 @@
+"""What boxpair alone does: the steps it prints, the agent drawn where they lead, and the
+player's square under the arrow keys."""
+import pytest
+
+from conftest import BLUE, BOXPAIR, RED, STEP_LINE, places, square, untouched_chase, until
+
+pytestmark = places("bare")
+
+
+@pytest.fixture
+def boxpair(start):
+    run = start(BOXPAIR)
+    assert run.wait_lines(1)
+    return run
+
+
+def test_reports_the_agents_step_once_a_frame_from_the_starting_positions(boxpair):
+    assert boxpair.wait_lines(150)
+    lines = boxpair.lines()
+    assert all(STEP_LINE.match(line) for line in lines)
+    assert lines[:3] == ["0.985995 1.74006", "0.611402 1.90426", "0.0690283 1.99881"]
+    boxpair.untouched()
+
+
+def test_draws_the_red_agent_where_its_printed_steps_have_taken_it(boxpair):
+    """The frame on screen lies between the lines counted before and after the picture."""
+    def seen():
+        before = len(boxpair.lines())
+        agent = square(boxpair.picture(), RED)
+        return agent and (before, agent, len(boxpair.lines()))
+    before, agent, after = until(seen, "the red square")
+    positions = [(340.0, 200.0)] + untouched_chase(after)[1]
+    assert agent[2:] == (50, 50)
+    assert any(abs(agent[0] - x) <= 1 and abs(agent[1] - y) <= 1 for x, y in positions[max(before - 1, 0):after + 1]), \
+        f"red square at {agent[:2]} between frames {before} and {after}"
+
+
+def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair):
+    """A frame may sample the keyboard between two key events, so a key can act for one frame
+    more or less than the others: counts are checked to within that one frame."""
+    def hold(keys, frames):
+        boxpair.press(*keys)
+        boxpair.wait_frames(frames)
+        boxpair.release(*keys)
+        boxpair.wait_frames(2)  # so that the last move is drawn
+        return square(boxpair.picture(), BLUE)
+
+    left, top, _, _ = hold(["Left", "Right"], 10)
+    assert abs(left - 120) <= 5 and top == 60, "Left and Right together cancel"
+    assert hold(["a", "space", "Return"], 10)[:2] == (left, 60)
+    # Away from the agent, which comes from the lower right, so nothing covers the player.
+    moved_left, moved_top, width, height = hold(["Left", "Up"], 8)
+    assert (width, height) == (50, 50)
+    assert moved_left <= left - 5 * 7 and moved_left % 5 == 0 and moved_top % 5 == 0
+    assert abs((left - moved_left) - (60 - moved_top)) <= 5, "Left and Up together move diagonally"

@@ -1,0 +1,58 @@
+"""What both programs do alike wherever they run: the window, its picture at any size, the ways
+to end it, and a start with nothing to open a window on."""
+import os
+import subprocess
+
+from conftest import BOXPAIR, places, shows_its_picture
+
+
+def test_opens_its_window_with_its_title_and_size(run, program):
+    assert run.window.get_wm_name() == program.title
+    assert run.size() == program.size
+
+
+def test_shows_its_picture(run):
+    shows_its_picture(run)
+
+
+@places("bare", "openbox", "weston", "wine", "package")
+def test_keeps_its_picture_right_after_a_resize(run):
+    shows_its_picture(run)
+    run.resize(1000, 700)
+    shows_its_picture(run)
+    assert run.size() == (1000, 700)
+
+
+def test_ends_with_status_zero_on_a_close_request(run):
+    """The request comes once the first frame is on screen, so that an ending before any frame
+    is not taken for a clean one."""
+    shows_its_picture(run)
+    run.request_close()
+    run.ended_cleanly()
+    run.untouched()
+
+
+def test_ends_on_its_ending_key_after_that_frames_line(start):
+    run = start(BOXPAIR)
+    assert run.wait_lines(120)
+    run.tap(BOXPAIR.ending_key)
+    run.ended_cleanly()
+    run.untouched()
+
+
+@places("bare", "package")
+def test_ignores_its_arguments(start, program):
+    run = start(program, ["--help", "-x", "\x01garbage"])
+    shows_its_picture(run)
+    run.request_close()
+    run.ended_cleanly()
+    run.untouched()
+
+
+@places("bare", "package")
+def test_fails_with_one_line_and_status_one_where_no_window_can_open(place, program):
+    for display in ("", ":9999"):
+        ended = subprocess.run(place.command(program), capture_output=True, text=True, timeout=30,
+                               env={**os.environ, "DISPLAY": display})
+        assert (ended.returncode, ended.stdout) == (1, ""), display
+        assert ended.stderr.count("\n") == 1 and ended.stderr.startswith(f"{program.name}: cannot open a window: ")

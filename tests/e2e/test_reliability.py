@@ -1,0 +1,107 @@
+"""What a desktop and its user do to the programs beyond ordinary use: long runs, a stopped
+process, extreme window sizes, a storm of key presses and a display server that dies."""
+import os
+import random
+import signal
+import time
+
+import pytest
+
+from conftest import BLUE, BOXPAIR, SPARKFIELD, fountain_settles_around, places, shows_its_picture, square
+
+pytestmark = places("bare")
+
+
+def resident_kib(run):
+    with open(f"/proc/{run.process.pid}/status") as status:
+        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:"))
+
+
+def peak_over(run, seconds, peak):
+    until = time.monotonic() + seconds
+    while time.monotonic() < until:
+        time.sleep(0.25)
+        peak = max(peak, resident_kib(run))
+    return peak
+
+
+def test_keeps_its_memory_flat_through_a_long_run(run):
+    """A leak grows the memory in every stretch of the run, a one-off allocation (the graphics
+    driver's, a few seconds in) only in one: the smaller rise of the peak, in the soak's first
+    half over the level after warm-up and in its second over the first's peak, is judged.
+    AddressSanitizer keeps freed memory in quarantine, so a sanitized build is judged on its
+    behaviour only. SOAK_SECONDS makes the soak longer (scripts/soak.sh)."""
+    half = int(os.environ.get("SOAK_SECONDS", "20")) / 2
+    time.sleep(3)  # warm-up: caches, driver buffers and the first frames
+    base = resident_kib(run)
+    first = peak_over(run, half, base)
+    second = peak_over(run, half, first)
+    if os.environ.get("SANITIZED") != "1":
+        assert min(first - base, second - first) < 512, f"resident memory grew by {first - base}, then {second - first} KiB"
+    shows_its_picture(run)
+    run.request_close()
+    run.ended_cleanly()
+    run.untouched()
+
+
+def test_sparkfield_stopped_for_three_seconds_shows_its_fountain_again_at_the_centre(start):
+    run = start(SPARKFIELD)
+    fountain_settles_around(run, 300, 200)
+    run.process.send_signal(signal.SIGSTOP)
+    time.sleep(3)  # the stall itself
+    run.process.send_signal(signal.SIGCONT)
+    fountain_settles_around(run, 300, 200)
+    assert run.process.poll() is None
+
+
+def test_survives_one_pixel_and_a_very_large_window(run, program):
+    """Down to a single pixel, where nothing can be judged but that it keeps running, then up to
+    far beyond the screen and back."""
+    shows_its_picture(run)
+    run.resize(1, 1)
+    time.sleep(0.5)  # some frames at one pixel
+    if program.prints_steps:
+        assert run.wait_frames(5), "stopped at one pixel"
+    assert run.process.poll() is None
+    for size in ((2000, 1500), program.size):
+        run.resize(*size)
+        shows_its_picture(run)
+    run.request_close()
+    run.ended_cleanly()
+
+
+def test_only_arrow_keys_move_anything_and_every_frame_prints_one_line(start):
+    run = start(BOXPAIR)
+    assert run.wait_lines(1)
+    dice = random.Random(2026)
+    others = ["a", "z", "space", "Return", "Tab", "Shift_L", "Control_L", "F1", "BackSpace", "1", "KP_Left", "Home"]
+
+    def storm(keys, events):
+        held = set()
+        for i in range(events):
+            key = dice.choice(keys)
+            run.release(key) if key in held else run.press(key)
+            held ^= {key}
+            if i % 40 == 0:
+                run.wait_frames(1)
+        run.release(*held)
+        run.wait_frames(3)
+
+    storm(others, 300)
+    run.untouched()
+    assert square(run.picture(), BLUE)[:2] == (120, 60)
+    storm(others + ["Left", "Right", "Up", "Down"], 400)
+    run.tap(BOXPAIR.ending_key)
+    run.ended_cleanly()
+
+
+@pytest.mark.parametrize("when", ["starting", "running"])
+def test_ends_plainly_when_the_display_server_dies(start, place, program, when):
+    """Once as the window appears, while the program is still setting up, and once in full run."""
+    run = start(program)
+    if when == "running":
+        shows_its_picture(run)
+    place.disconnect()  # the test's own connection would die with the server
+    place.server.stop(kill=True)
+    run.wait_exit(1)
+    assert run.errors().splitlines()[-1:] == [f"{program.name}: lost the connection to the display; exiting"]
