@@ -76,7 +76,7 @@ void draw(benchmark::State& state)
         return;
     }
     sf::RenderTexture target;
-    if (!desktop::resize(target, {600, 400})) {
+    if (!windowing::resize(target, {600, 400})) {
         state.SkipWithError("cannot create an off-screen target");
         return;
     }

@@ -34,7 +34,7 @@ void stepAgent(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::Re
     agent.move(step);
 
     if (outside(agent.getPosition().x, windowSize.x))
-        agent.setPosition(desktop::windowCentre(windowSize));
+        agent.setPosition(windowing::windowCentre(windowSize));
     if (outside(agent.getPosition().y, windowSize.y))
-        agent.setPosition(desktop::windowCentre(windowSize));
+        agent.setPosition(windowing::windowCentre(windowSize));
 }

@@ -1,6 +1,6 @@
 #include "AgentStep.hpp"
 
-#include "Desktop.hpp"
+#include "DisplaySession.hpp"
 #include "SfmlBridge.hpp"
 #include "WindowGeometry.hpp"
 
@@ -25,13 +25,13 @@ sf::RectangleShape makeSquare(sf::Color colour, sf::Vector2f position)
 
 void handleEvents(sf::RenderWindow& window)
 {
-    while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window)) {
+    while (const std::optional<windowing::WindowEvent> event = windowing::pollEvent(window)) {
         if (event->closed)
             window.close();
         if (event->keyPressed == sf::Keyboard::Key::Escape)
             window.close();
         if (event->resizedTo)
-            desktop::matchViewToWindow(window, *event->resizedTo);
+            windowing::matchViewToWindow(window, *event->resizedTo);
     }
 }
 
@@ -69,13 +69,13 @@ bool stepAgentReported(sf::Vector2u windowSize, const sf::RectangleShape& player
 
 int main()
 {
-    const desktop::DisplaySession display(programName);
+    const windowing::DisplaySession display(programName);
     if (!display.canOpenWindows())
         return 1;
 
-    sf::RenderWindow window(desktop::videoMode({800, 600}, display.bitsPerPixel()), "Chase AI", sf::Style::Default);
+    sf::RenderWindow window(windowing::videoMode({800, 600}, display.bitsPerPixel()), "Chase AI", sf::Style::Default);
     window.setFramerateLimit(60);
-    if (!desktop::checkWindowOpened(window, programName))
+    if (!windowing::checkWindowOpened(window, programName))
         return 1;
 
     sf::RectangleShape player = makeSquare(sf::Color::Blue, sf::Vector2f(120.f, 60.f));

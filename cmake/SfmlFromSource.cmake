@@ -3,6 +3,10 @@
 # FETCHCONTENT_SOURCE_DIR_SFML names. Only the modules the programs use are built; they are
 # static, so the programs carry them and load only what SFML itself needs from the system.
 include(FetchContent)
+# The local copy may also be named in the environment, as the scripts and presets pass it on.
+if(NOT FETCHCONTENT_SOURCE_DIR_SFML AND DEFINED ENV{FETCHCONTENT_SOURCE_DIR_SFML})
+    set(FETCHCONTENT_SOURCE_DIR_SFML "$ENV{FETCHCONTENT_SOURCE_DIR_SFML}")
+endif()
 FetchContent_Declare(SFML
     GIT_REPOSITORY https://github.com/SFML/SFML.git
     GIT_TAG 0fa201c969e48ecc253581c5841ce73f44d42f49 # 3.0.2

@@ -6,6 +6,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/lib/packages.sh"
 "$here/scripts/setup.sh" release >/dev/null
 compare=/usr/share/benchmark/compare.py
 # Debian's own Python, which has the packaged scipy that compare.py needs.
@@ -19,9 +20,7 @@ arguments=(--benchmark_out="$results" --benchmark_out_format=json "$@")
 if [ -n "${DISPLAY:-}" ]; then
     "$bench" "${arguments[@]}"
 else
-    # -noreset: the server must not restart between two benchmarks that each open and close
-    # the only connection.
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" "$bench" "${arguments[@]}"
+    "${virtual_display[@]}" run "$bench" "${arguments[@]}"
 fi
 
 # compare.py prints (new - old) / old: -0.85 means the update takes 0.15 of the other's time.

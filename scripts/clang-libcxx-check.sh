@@ -17,8 +17,8 @@ started=$SECONDS
 step() { printf '==> [clang-libcxx, %ds] %s\n' $((SECONDS - started)) "$*"; }
 fail() { echo "FAIL (clang-libcxx): $*" >&2; exit 1; }
 
-"$here/scripts/install-missing.sh" cmake make git clang libc++-dev libc++abi-dev googletest xvfb \
-    g++ libsfml-dev libx11-dev libgl-dev libxrandr-dev libxcursor-dev libxi-dev libudev-dev libfreetype-dev
+. "$here/scripts/lib/packages.sh"
+"$here/scripts/install-missing.sh" "${libcxx_packages[@]}"
 export CC=clang CXX=clang++ CXXFLAGS=-stdlib=libc++
 
 step "building GoogleTest with libc++"
@@ -35,7 +35,7 @@ cmake -S "$here" -B "$out/project" -DCMAKE_BUILD_TYPE=Release -DSFML_FROM_SOURCE
     | grep "Building with SFML"
 cmake --build "$out/project" --parallel "$(nproc)" --target boxpair sparkfield particle_system_tests agent_step_tests \
     >"$out/build.log" 2>&1 || { tail -n 40 "$out/build.log" >&2; fail "the build failed"; }
-if grep -E "^$here/(boxpair|sparkfield|desktop|tests|instruments)/.*warning:" "$out/build.log"; then
+if grep -E "^$here/(boxpair|sparkfield|windowing|tests|instruments)/.*warning:" "$out/build.log"; then
     fail "warnings in the project's code"
 fi
 
@@ -48,7 +48,7 @@ done
 step "boxpair's first $lines_wanted lines, beside this machine's g++ build"
 (unset CC CXX CXXFLAGS; cd "$here" && cmake --preset programs >/dev/null && cmake --build --preset programs --target boxpair >/dev/null)
 first_lines() { # BINARY OUTPUT: the first lines boxpair prints on a virtual display of its own
-    timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$1" 2>/dev/null | head -n "$lines_wanted" >"$2" || true
+    timeout 120 "${virtual_display[@]}" run "$1" 2>/dev/null | head -n "$lines_wanted" >"$2" || true
 }
 first_lines "$out/project/boxpair/boxpair" "$out/libcxx-lines.txt"
 first_lines "$here/build-programs/boxpair/boxpair" "$out/gcc-lines.txt"

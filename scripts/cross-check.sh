@@ -36,7 +36,7 @@ failures=()
 . "$(dirname "$0")/lib/clean-install.sh"
 
 # This machine's own boxpair, the one the other architecture's lines must equal.
-"$here/scripts/install-missing.sh" cmake g++ make libsfml-dev libx11-dev
+"$here/scripts/install-missing.sh" "${run_packages[@]}"
 step "building this machine's boxpair"
 # One build at a time in its folder, as checks of several architectures may run side by side.
 (cd "$here" && flock "${TMPDIR:-/tmp}/sparkfield-boxpair-programs.lock" \
@@ -46,10 +46,8 @@ reference="$here/build-programs/boxpair/boxpair"
 clean_install "$release"
 
 step "installing the $arch toolchain and libraries"
-packages="cmake make file g++-$gnu_type libsfml-dev:$arch libx11-dev:$arch libgtest-dev:$arch"
-[ -z "$emulator" ] || packages+=" qemu-user"
 (inside "dpkg --add-architecture $arch && apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $packages >/dev/null")
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $(cross_packages "$arch" "$gnu_type") >/dev/null")
 
 step "building boxpair and the unit tests for $arch"
 (inside "DEBIAN_GNU_TYPE=$gnu_type DEBIAN_MULTIARCH=$multiarch CROSS_EMULATOR=$emulator \

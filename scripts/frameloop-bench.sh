@@ -6,6 +6,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/lib/packages.sh"
 seconds=${1:-5}
 rounds=${2:-5}
 build="$here/build"
@@ -23,8 +24,7 @@ declare -A binary=(
 # measure NAME ROUND: appends "fps cpu_ms_per_frame rss_mib" for one run to $work/NAME
 measure() {
     local name=$1 report="$work/$1.$2"
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-        env LD_PRELOAD="$build/bench/libframe_meter.so" FRAMELOOP_REPORT="$report" \
+    "${virtual_display[@]}" run env LD_PRELOAD="$build/bench/libframe_meter.so" FRAMELOOP_REPORT="$report" \
             FRAMELOOP_WARMUP=1 FRAMELOOP_SECONDS="$seconds" \
         "${binary[$name]}" >/dev/null 2>&1 || true
     [ -s "$report" ] || { echo "$name: no measurement" >&2; exit 1; }

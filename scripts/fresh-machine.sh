@@ -4,7 +4,7 @@
 # Makes the install with mmdebstrap (minbase plus git), clones this checkout's committed HEAD
 # into it, then, exactly as the README writes them:
 #   1. scripts/run.sh sparkfield, shown on a virtual display of this machine; the check waits
-#      for the "Particles" window, checks its size and ends the program;
+#      for its window, says what it is and ends the program;
 #   2. scripts/test.sh, which must pass (SKIP_SANITIZERS=1 is passed on to it).
 # Needs root. The install and its base image: scripts/lib/clean-install.sh.
 set -euo pipefail
@@ -25,14 +25,8 @@ step "scripts/run.sh sparkfield (on a virtual display)"
 start_virtual_display
 (inside scripts/run.sh sparkfield) > >(sed -u 's/^/    /') 2>&1 &
 run_pid=$!
-window=$(DISPLAY=":$display_number" timeout 1800 xdotool search --sync --onlyvisible --name '^Particles$' | head -n 1) || true
-if [ -z "$window" ]; then
-    echo "FAIL: no sparkfield window appeared" >&2
-    exit 1
-fi
-geometry=$(DISPLAY=":$display_number" xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
-step "the window \"Particles\" appeared, $geometry"
-[ "$geometry" = 600x400 ] || { echo "FAIL: window is $geometry, expected 600x400" >&2; exit 1; }
+window=$(DISPLAY=":$display_number" "${virtual_display[@]}" window 1800) || { echo "FAIL: no window appeared" >&2; exit 1; }
+step "the window appeared: $window"
 stop_namespace "$run_pid"
 run_pid=
 stop_virtual_display

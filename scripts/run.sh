@@ -15,7 +15,7 @@ esac
 build="$here/build-programs"
 binary="$build/$program/$program"
 stamp="$build/.built-$program"
-sources=("$here/CMakeLists.txt" "$here/CMakePresets.json" "$here/sparkfield" "$here/boxpair" "$here/desktop")
+sources=("$here/CMakeLists.txt" "$here/CMakePresets.json" "$here/sparkfield" "$here/boxpair" "$here/windowing")
 
 if [ -x "$binary" ] && [ -e "$stamp" ] && [ -z "$(find "${sources[@]}" -newer "$stamp" -print -quit)" ]; then
     exec "$binary" "$@"
@@ -23,7 +23,8 @@ fi
 
 step() { echo "==> $*" >&2; }
 
-"$here/scripts/install-missing.sh" cmake g++ make libsfml-dev libx11-dev libgl-dev
+. "$here/scripts/lib/packages.sh"
+"$here/scripts/install-missing.sh" "${run_packages[@]}"
 
 cd "$here"
 step "Configuring (CMake preset 'programs')"

@@ -7,5 +7,5 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-300}
 "$here/scripts/setup.sh" release >/dev/null
-cd "$here/build"
-SOAK_SECONDS="$seconds" ctest --output-on-failure --parallel 2 --timeout $((seconds + 300)) -R 'KeepsItsMemoryFlatThroughALongRun'
+SOAK_SECONDS="$seconds" PYTEST_ADDOPTS="-k memory" ctest --test-dir "$here/build" --output-on-failure \
+    --timeout $((2 * seconds + 600)) -R '^reliability$'

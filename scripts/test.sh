@@ -1,36 +1,28 @@
 #!/usr/bin/env bash
-# Sets up and builds, then runs the whole test suite twice: as built for use (with static
-# analysis, formatting and packaging checks), and built with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Both halves always run; it ends with a line for each and fails if
-# either failed. SKIP_SANITIZERS=1 runs the first only.
+# Sets up, then builds and runs the whole test suite as built for use (with formatting and
+# packaging checks), builds the static analysis, and builds and runs the suite again with
+# AddressSanitizer and UndefinedBehaviorSanitizer: CMake's workflow presets release, lint and
+# sanitize. Every part always runs; it ends with a line for each and fails if any failed.
+# SKIP_SANITIZERS=1 leaves out the sanitized part.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
+scripts/setup.sh || exit 1
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 
-# run_half NAME PRESET: builds and tests one preset; prints and records how it went.
-declare -A outcome=()
-run_half() {
-    local name=$1 preset=$2
-    echo "== $name"
-    if scripts/setup.sh "$preset" && ctest --preset "$preset"; then
-        outcome[$name]=passed
+parts=("release:Tests" "lint:Static analysis")
+[ "${SKIP_SANITIZERS:-0}" = 1 ] || parts+=("sanitize:Tests with AddressSanitizer and UndefinedBehaviorSanitizer")
+outcomes=()
+for part in "${parts[@]}"; do
+    echo "== ${part#*:}"
+    if cmake --workflow --preset "${part%%:*}"; then
+        outcomes+=("passed: ${part#*:}")
     else
-        outcome[$name]=FAILED
+        outcomes+=("FAILED: ${part#*:}")
     fi
-}
-
-halves=("Tests")
-run_half "Tests" release
-if [ "${SKIP_SANITIZERS:-0}" != 1 ]; then
-    halves+=("Tests with AddressSanitizer and UndefinedBehaviorSanitizer")
-    run_half "${halves[1]}" sanitize
-fi
+done
 
 echo
-status=0
-for half in "${halves[@]}"; do
-    echo "${outcome[$half]}: $half"
-    [ "${outcome[$half]}" = passed ] || status=1
-done
-exit "$status"
+printf '%s\n' "${outcomes[@]}"
+! printf '%s\n' "${outcomes[@]}" | grep -q '^FAILED'

@@ -9,6 +9,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/lib/packages.sh"
 . /etc/os-release
 suite=${VERSION_CODENAME:?}
 cache=${WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/sparkfield-boxpair/windows}/$suite
@@ -28,7 +29,7 @@ quietly() {
 }
 export MINGW_DEPENDENCIES="$prefix"
 
-"$here/scripts/install-missing.sh" cmake make git g++-mingw-w64-x86-64-posix dpkg-dev xz-utils zip
+"$here/scripts/install-missing.sh" "${windows_packages[@]}"
 
 if [ ! -f "$prefix/.complete" ]; then
     rm -rf "$cache"

@@ -6,7 +6,6 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/windows-build.sh
-scripts/install-missing.sh wine wine64
 scripts/setup.sh release >/dev/null
 echo "== Windows programs under Wine"
 WINDOWS_PROGRAMS="$here/build-windows/package" ctest --test-dir build --output-on-failure -L wine

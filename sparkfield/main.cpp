@@ -1,6 +1,6 @@
 #include "ParticleSystem.hpp"
 
-#include "Desktop.hpp"
+#include "DisplaySession.hpp"
 #include "SfmlBridge.hpp"
 #include "WindowGeometry.hpp"
 
@@ -14,11 +14,11 @@ const char* const programName = "sparkfield";
 
 void handleEvents(sf::RenderWindow& window)
 {
-    while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window)) {
+    while (const std::optional<windowing::WindowEvent> event = windowing::pollEvent(window)) {
         if (event->closed)
             window.close();
         else if (event->resizedTo)
-            desktop::matchViewToWindow(window, *event->resizedTo);
+            windowing::matchViewToWindow(window, *event->resizedTo);
     }
 }
 
@@ -26,12 +26,12 @@ void handleEvents(sf::RenderWindow& window)
 
 int main()
 {
-    const desktop::DisplaySession display(programName);
+    const windowing::DisplaySession display(programName);
     if (!display.canOpenWindows())
         return 1;
 
-    sf::RenderWindow window(desktop::videoMode({600, 400}, display.bitsPerPixel()), "Particles", sf::Style::Default);
-    if (!desktop::checkWindowOpened(window, programName))
+    sf::RenderWindow window(windowing::videoMode({600, 400}, display.bitsPerPixel()), "Particles", sf::Style::Default);
+    if (!windowing::checkWindowOpened(window, programName))
         return 1;
 
     ParticleSystem particles(1000);
@@ -40,7 +40,7 @@ int main()
     while (window.isOpen()) {
         handleEvents(window);
 
-        particles.setSpawnPoint(desktop::windowCentre(window.getSize()));
+        particles.setSpawnPoint(windowing::windowCentre(window.getSize()));
         particles.update(clock.restart());
 
         window.clear(sf::Color::Black);

@@ -7,11 +7,11 @@
 
 int main()
 {
-    sf::RenderWindow window(desktop::videoMode({800, 600}, 32), "Chase AI baseline", sf::Style::Default);
+    sf::RenderWindow window(windowing::videoMode({800, 600}, 32), "Chase AI baseline", sf::Style::Default);
     window.setFramerateLimit(60);
 
     while (window.isOpen()) {
-        while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window))
+        while (const std::optional<windowing::WindowEvent> event = windowing::pollEvent(window))
             if (event->closed)
                 window.close();
         window.clear(sf::Color::Black);

@@ -11,14 +11,14 @@
 
 int main()
 {
-    sf::RenderWindow window(desktop::videoMode({600, 400}, 32), "Particles baseline", sf::Style::Default);
+    sf::RenderWindow window(windowing::videoMode({600, 400}, 32), "Particles baseline", sf::Style::Default);
     ParticleSystem points(1000);
     points.setSpawnPoint(sf::Vector2f(300.f, 200.f));
     for (int i = 0; i < 400; ++i)
         points.update(sf::milliseconds(16));
 
     while (window.isOpen()) {
-        while (const std::optional<desktop::WindowEvent> event = desktop::pollEvent(window))
+        while (const std::optional<windowing::WindowEvent> event = windowing::pollEvent(window))
             if (event->closed)
                 window.close();
         window.clear(sf::Color(0, 0, 0, 255));

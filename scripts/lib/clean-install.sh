@@ -9,6 +9,7 @@
 # display and the namespace ended.
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$here/scripts/lib/packages.sh"
 cache=${FRESH_MACHINE_CACHE:-/var/cache/sparkfield-boxpair/fresh-machine}
 work=
 root=
@@ -50,7 +51,7 @@ trap 'exit 130' INT TERM
 clean_install() {
     local release=$1
     local base="$cache/$release-minbase.tar"
-    "$here/scripts/install-missing.sh" mmdebstrap xvfb xdotool
+    "$here/scripts/install-missing.sh" "${clean_install_packages[@]}"
     mkdir -p "$cache"
     if [ ! -s "$base" ]; then
         step "making the base image $base"
@@ -95,8 +96,9 @@ inside() {
 # A virtual display of this machine, standing for the user's desktop. X clients in the install
 # reach it through its abstract socket, so nothing of this machine is mounted inside.
 start_virtual_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    "${virtual_display[@]}" serve >"$work/display" 2>"$work/display.log" &
     server_pid=$!
-    timeout 30 bash -c "until grep -q . '$work/display'; do sleep 0.1; done" || { echo "Xvfb did not start" >&2; exit 1; }
-    display_number=$(cat "$work/display")
+    timeout 30 bash -c "until grep -q . '$work/display'; do sleep 0.1; done" ||
+        { echo "no virtual display: $(cat "$work/display.log")" >&2; exit 1; }
+    display_number=$(tr -d : <"$work/display")
 }

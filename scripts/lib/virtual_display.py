@@ -2,14 +2,17 @@
 scripts start a virtual display, find a program's window and take a picture of it.
 
 As a command:
-    virtual_display.py run COMMAND...              runs COMMAND with DISPLAY on a server of its own
+    virtual_display.py run COMMAND...   runs COMMAND with DISPLAY on a server of its own, which
+                                        stays up (does not reset) until COMMAND ends
     virtual_display.py capture SECONDS OUT COMMAND...
-        runs COMMAND on a server of its own and saves its window after SECONDS: a PNG, or an
-        animation of about three seconds when OUT ends in .gif
-    virtual_display.py window TIMEOUT              waits for a window on $DISPLAY, prints "TITLE WxH"
+                                        the same, and saves COMMAND's window after SECONDS: a PNG,
+                                        or an animation of three seconds when OUT ends in .gif
+    virtual_display.py serve            starts a server, prints its name, keeps it until ended
+    virtual_display.py window TIMEOUT   waits for a window on $DISPLAY, prints "TITLE WxH"
 """
 import os
 import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -120,13 +123,13 @@ def picture(window, from_pixmap=False):
     return Image.frombytes("RGB", (width, height), data.data, "raw", mode)
 
 
-def _capture(seconds, output, command):
-    server = Server(("Xvfb", "-screen", "0", "1280x1024x24"))
+def _capture(server, seconds, output, command):
     program = subprocess.Popen(command, env={**os.environ, "DISPLAY": server.name},
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         connection = connect(server.name)
         window = until(lambda: next(viewable_windows(connection), None), "the program's window")
+        window.configure(x=0, y=0)  # all of it on screen
         time.sleep(seconds)  # the picture is meant to show the program after this long
         if not output.endswith(".gif"):
             picture(window).save(output)
@@ -139,27 +142,32 @@ def _capture(seconds, output, command):
     finally:
         program.kill()
         program.wait()
-        server.stop()
 
 
 def main(verb, *arguments):
-    if verb == "run":
-        server = Server()
-        try:
-            return subprocess.call(arguments, env={**os.environ, "DISPLAY": server.name})
-        finally:
-            server.stop()
-    if verb == "capture":
-        _capture(float(arguments[0]), arguments[1], arguments[2:])
-        print(f"saved {arguments[1]}")
-        return 0
     if verb == "window":
         connection = connect(os.environ["DISPLAY"])
         window = until(lambda: next(viewable_windows(connection), None), "a window", float(arguments[0]))
         print("{} {}x{}".format(window.get_wm_name(), *size(window)))
         return 0
-    print(__doc__, file=sys.stderr)
-    return 2
+    if verb not in ("run", "capture", "serve"):
+        print(__doc__, file=sys.stderr)
+        return 2
+    signal.signal(signal.SIGTERM, lambda *ending: sys.exit(143))  # so that the server goes too
+    server = Server()
+    try:
+        if verb == "serve":
+            print(server.name, flush=True)
+            return server.process.wait()
+        holding = connect(server.name)  # a command that opens and closes displays needs no reset between
+        if verb == "run":
+            return subprocess.call(arguments, env={**os.environ, "DISPLAY": server.name})
+        _capture(server, float(arguments[0]), arguments[1], arguments[2:])
+        holding.close()
+        print(f"saved {arguments[1]}")
+        return 0
+    finally:
+        server.stop()
 
 
 if __name__ == "__main__":

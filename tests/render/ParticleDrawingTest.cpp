@@ -17,7 +17,7 @@ namespace {
 sf::Image render(const ParticleSystem& system, sf::RenderStates states)
 {
     sf::RenderTexture target;
-    EXPECT_TRUE(desktop::resize(target, {600, 400}));
+    EXPECT_TRUE(windowing::resize(target, {600, 400}));
     target.clear(sf::Color::Black);
     target.draw(system, states);
     target.display();
@@ -87,7 +87,7 @@ TEST(ParticleDrawing, DrawsEveryPointWhereItsVertexIsWithTheSystemsAndTheCallers
 
 TEST(ParticleDrawing, IgnoresAnyTextureInTheRenderStatesSoPointsStayGreyWhite)
 {
-    const sf::Image red = desktop::filledImage({4, 4}, sf::Color::Red);
+    const sf::Image red = windowing::filledImage({4, 4}, sf::Color::Red);
     sf::Texture texture;
     ASSERT_TRUE(texture.loadFromImage(red));
     sf::RenderStates states;
@@ -103,7 +103,7 @@ TEST(ParticleDrawing, DrawingAllocatesNothingOnceTheTargetIsSetUp)
 {
     const ParticleSystem system = spreadOutFountain();
     sf::RenderTexture target;
-    ASSERT_TRUE(desktop::resize(target, {600, 400}));
+    ASSERT_TRUE(windowing::resize(target, {600, 400}));
     target.draw(system);
 
     const std::size_t before = heapAllocationCount();

@@ -5,7 +5,7 @@
 
 // Where things go in a window of a given size. Plain SFML, with no tie to the window system, so
 // that the programs' logic can use it where no display exists.
-namespace desktop {
+namespace windowing {
 
 // Keeps one world unit per pixel with the origin at the top-left after a resize, so the window
 // centre in pixels is also the visual centre and nothing is stretched.
@@ -14,4 +14,4 @@ void matchViewToWindow(sf::RenderWindow& window, sf::Vector2u size);
 // Half the window's size in whole pixels, rounded down.
 sf::Vector2f windowCentre(sf::Vector2u windowSize);
 
-} // namespace desktop
+} // namespace windowing

@@ -1,8 +1,8 @@
-#include "Desktop.hpp"
+#include "DisplaySession.hpp"
 
 #include <iostream>
 
-namespace desktop {
+namespace windowing {
 
 void reportCannotOpen(const char* programName, const std::string& cause)
 {
@@ -17,4 +17,4 @@ bool checkWindowOpened(const sf::Window& window, const char* programName)
     return false;
 }
 
-} // namespace desktop
+} // namespace windowing

@@ -16,7 +16,7 @@ class Window;
 // The calls that SFML 2 (2.5 and newer) and SFML 3 spell differently, each in one form that
 // works with both. Its source is the only code that knows which major version it is built
 // with; everything else uses names that both versions have.
-namespace desktop {
+namespace windowing {
 
 // A window event, reduced to what the programs act on.
 struct WindowEvent {
@@ -34,4 +34,4 @@ sf::VideoMode videoMode(sf::Vector2u size, unsigned int bitsPerPixel);
 [[nodiscard]] bool resize(sf::RenderTexture& target, sf::Vector2u size);
 sf::Image filledImage(sf::Vector2u size, sf::Color colour);
 
-} // namespace desktop
+} // namespace windowing

@@ -1,6 +1,6 @@
-#include "Desktop.hpp"
+#include "DisplaySession.hpp"
 
-namespace desktop {
+namespace windowing {
 
 // Windows and macOS always have a desktop for a program started from it: nothing is held open.
 struct DisplaySession::Connection { };
@@ -14,4 +14,4 @@ bool DisplaySession::canOpenWindows() const
     return true;
 }
 
-} // namespace desktop
+} // namespace windowing

@@ -5,7 +5,7 @@
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Window.hpp>
 
-namespace desktop {
+namespace windowing {
 
 #if SFML_VERSION_MAJOR >= 3
 
@@ -77,4 +77,4 @@ sf::Image filledImage(sf::Vector2u size, sf::Color colour)
 
 #endif
 
-} // namespace desktop
+} // namespace windowing

@@ -1,4 +1,4 @@
-#include "Desktop.hpp"
+#include "DisplaySession.hpp"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -44,7 +44,7 @@ static int onDisplayConnectionLost(Display*)
 static int onDisplayError(Display* display, XErrorEvent* error)
 {
     if (error->request_code == glxRequestCode) {
-        desktop::reportCannotOpen(reportingName, contextRefused);
+        windowing::reportCannotOpen(reportingName, contextRefused);
     } else {
         char text[160] = "";
         XGetErrorText(display, error->error_code, text, sizeof text);
@@ -154,7 +154,7 @@ std::string whyNoOpenGlWindow(Display* display)
 
 } // namespace
 
-namespace desktop {
+namespace windowing {
 
 struct DisplaySession::Connection {
     explicit Connection(Display* display)
@@ -211,4 +211,4 @@ bool DisplaySession::canOpenWindows() const
     return connection != nullptr;
 }
 
-} // namespace desktop
+} // namespace windowing

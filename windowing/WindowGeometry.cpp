@@ -2,7 +2,7 @@
 
 #include <SFML/Graphics/View.hpp>
 
-namespace desktop {
+namespace windowing {
 
 void matchViewToWindow(sf::RenderWindow& window, sf::Vector2u size)
 {
@@ -16,4 +16,4 @@ sf::Vector2f windowCentre(sf::Vector2u windowSize)
     return sf::Vector2f(static_cast<float>(half.x), static_cast<float>(half.y));
 }
 
-} // namespace desktop
+} // namespace windowing

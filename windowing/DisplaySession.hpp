@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-// What both programs need from the desktop beyond plain SFML, which aborts the process when it
-// cannot reach a display.
-namespace desktop {
+// What both programs need from the window system beyond plain SFML, which aborts the process
+// when it cannot reach a display.
+namespace windowing {
 
 // The program's own hold on the display, made before the window and kept for the whole run.
 // Where windows live on an X server (Linux, the BSDs) it is a connection of its own: it finds
@@ -42,4 +42,4 @@ void reportCannotOpen(const char* programName, const std::string& cause);
 // Prints the same kind of message and returns false when the window did not open.
 bool checkWindowOpened(const sf::Window& window, const char* programName);
 
-} // namespace desktop
+} // namespace windowing
