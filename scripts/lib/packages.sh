@@ -13,7 +13,7 @@ display_packages=(xvfb python3-xlib python3-pil)
 # Testing, checking and measuring, beside building and running (scripts/setup.sh).
 test_packages=("${run_packages[@]}" "${display_packages[@]}" pkg-config dpkg-dev file
     libgtest-dev libgmock-dev libbenchmark-dev
-    openbox weston xwayland tigervnc-standalone-server python3-pytest python3-pytest-timeout
+    openbox weston xwayland tigervnc-standalone-server python3-pytest python3-pytest-timeout python3-psutil
     clang-tidy clang-format cppcheck
     lintian desktop-file-utils appstream man-db)
 

@@ -1,3 +1,4 @@
+#!/usr/bin/python3
 """Private X servers and what a user sees of a window on them: the one way the tests and the
 scripts start a virtual display, find a program's window and take a picture of it.
 

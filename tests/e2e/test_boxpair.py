@@ -2,9 +2,9 @@
 player's square under the arrow keys."""
 import pytest
 
-from conftest import BLUE, BOXPAIR, RED, STEP_LINE, places, square, untouched_chase, until
+from conftest import BLUE, BOXPAIR, RED, STEP_LINE, square, untouched_chase, until
 
-pytestmark = places("bare")
+pytestmark = pytest.mark.places("bare")
 
 
 @pytest.fixture

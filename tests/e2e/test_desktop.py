@@ -6,9 +6,9 @@ import subprocess
 import pytest
 from Xlib import X
 
-from conftest import BLUE, BOXPAIR, PROGRAMS, places, shows_its_picture, square, until
+from conftest import BLUE, BOXPAIR, PROGRAMS, send, shows_its_picture, square, until
 
-openbox = places("openbox")
+openbox = pytest.mark.places("openbox")
 
 
 @pytest.fixture
@@ -21,7 +21,7 @@ def cpu_load():
         spinner.wait()
 
 
-@places("bare")
+@pytest.mark.places("bare")
 def test_start_up_never_fails_on_a_server_that_resets_when_its_last_client_leaves(cpu_load, place, start):
     """What `xvfb-run program` does many times in a row: each start comes just as the server's
     last client has left, while the server resets. The test connects again only once the
@@ -36,7 +36,7 @@ def test_start_up_never_fails_on_a_server_that_resets_when_its_last_client_leave
 
 
 def send_to_window_manager(run, kind, *data):
-    run.place.send(run.window, kind, data, to_window_manager=True)
+    send(run.place.connection, run.window, kind, data, to_window_manager=True)
 
 
 def wait_map_state(run, state):
@@ -109,7 +109,7 @@ def test_arrow_keys_move_the_blue_square_only_while_boxpair_has_the_focus(start,
 
     other = place.other_window("Another program")
     until(lambda: place.find_window("Another program"), "the other program's window")
-    place.send(other, "_NET_ACTIVE_WINDOW", [2, X.CurrentTime, 0], to_window_manager=True)
+    send(place.connection, other, "_NET_ACTIVE_WINDOW", [2, X.CurrentTime, 0], to_window_manager=True)
     until(lambda: focused(boxpair) == other.id, "the other program to have the focus")
     hold_arrows(30)
 

@@ -1,4 +1,5 @@
-"""Both programs on displays people have: they work where an OpenGL window is possible, else say why in one line."""
+"""Both programs on displays people have: they work where an OpenGL window is possible, else
+say why in one line; and boxpair where its lines cannot be written."""
 import os
 import signal
 import subprocess
@@ -6,8 +7,7 @@ import subprocess
 import pytest
 from Xlib import X
 
-import virtual_display
-from conftest import BLUE, BOXPAIR, PROGRAMS, RED, fake_keys, request_close, untouched_chase, until
+from conftest import BLUE, BOXPAIR, PROGRAMS, RED, Place, Run, until
 
 SCREEN = "1024x768"
 XVFB = ("Xvfb", "-screen", "0", f"{SCREEN}x24")
@@ -24,33 +24,16 @@ DISPLAYS = {  # server, the refusal both programs must give (none: they work), e
 
 
 @pytest.fixture
-def start():
-    """start(server, program, environment, **popen) runs a program on an X server of its own; skips
-    where the server cannot start."""
-    running = []
-
-    def run(command, program, environment={}, **popen):
-        try:
-            server = virtual_display.Server(command)
-        except FileNotFoundError:
-            pytest.skip(f"{command[0]} is not installed")
-        running.append(server.process)
-        if server.name is None:
-            pytest.skip(f"{command[0]} did not start: {server.output()}")
-        process = subprocess.Popen([os.environ[f"{program.name.upper()}_BUILT"]], stderr=subprocess.PIPE, text=True,
-                                   **{"stdout": subprocess.PIPE, **popen},
-                                   env={**os.environ, "DISPLAY": server.name, **environment})
-        running.insert(0, process)
-        return process, server.name
-    yield run
-    for process in running:
-        process.kill()
-        process.wait()
+def on_server(tmp_path):
+    """on_server(command): a place on an X server of this kind; skips where it cannot start."""
+    places = []
+    yield lambda command: places.append(Place("display", tmp_path, command)) or places[-1]
+    for place in places:
+        place.close()
 
 
-def shows_its_picture(program, window):
+def shows_its_picture(program, image):
     """At 16 bits the fountain's greys are only near grey, but the squares' colours are exact."""
-    image = virtual_display.picture(window)
     if image is None:
         return False
     if program.picture == "squares":
@@ -63,35 +46,35 @@ def shows_its_picture(program, window):
     (kind, program, ending) for kind, (_, refusal, _) in DISPLAYS.items() for program in PROGRAMS
     for ending in (["-"] if refusal else ["close", program.ending_key][:1 + bool(program.ending_key)])],
     ids=lambda value: getattr(value, "name", value))
-def test_a_program_on_a_display(start, kind, program, ending):
+def test_a_program_on_a_display(on_server, kind, program, ending):
     server, refusal, environment = DISPLAYS[kind]
-    process, display = start(server, program, environment)
+    place = on_server(server)
     if refusal is not None:
-        out, err = process.communicate(timeout=30)
-        assert (process.returncode, out, err) == (1, "", f"{program.name}: cannot open a window: {refusal}\n")
+        ended = subprocess.run(place.command(program), capture_output=True, text=True, timeout=30,
+                               env={**os.environ, "DISPLAY": place.display, **environment})
+        assert (ended.returncode, ended.stdout, ended.stderr) == (1, "", f"{program.name}: cannot open a window: {refusal}\n")
         return
-    connection = virtual_display.connect(display)
-    window = until(lambda: next((window for window in virtual_display.viewable_windows(connection)
-                                 if window.get_wm_name() == program.title), None), f"the {program.title} window")
-    window.configure(x=0, y=0)  # pictures are of what is on screen, wherever the window was placed
-    assert virtual_display.size(window) == program.size
-    until(lambda: shows_its_picture(program, window), f"{program.name}'s picture")
+    run = Run(place, program, environment=environment)
+    assert run.size() == program.size
+    until(lambda: shows_its_picture(program, run.picture()), f"{program.name}'s picture")
     if ending == "close":
-        request_close(connection, window)
+        run.request_close()
     else:
-        window.set_input_focus(X.RevertToParent, X.CurrentTime)
-        fake_keys(connection, [ending], X.KeyPress)
-        fake_keys(connection, [ending], X.KeyRelease)
-    out, err = process.communicate(timeout=30)
-    assert process.returncode == 0, err
-    assert out.splitlines() == (untouched_chase(len(out.splitlines()))[0] if program.prints_steps else [])
+        run.window.set_input_focus(X.RevertToParent, X.CurrentTime)
+        run.tap(ending)
+    run.ended_cleanly()
+    run.untouched()
 
 
 @pytest.mark.parametrize("output,reason", [("/dev/full", "No space left on device"), ("closed", "Bad file descriptor"),
                                            ("a pipe whose reader goes", None)])
-def test_boxpair_when_its_lines_cannot_be_written(start, output, reason):
-    process, _ = start(XVFB, BOXPAIR, stdout=open(output, "w") if output == "/dev/full" else subprocess.PIPE,
-                       preexec_fn=(lambda: os.close(1)) if output == "closed" else None)
+def test_boxpair_when_its_lines_cannot_be_written(on_server, output, reason):
+    place = on_server(XVFB)
+    with open("/dev/full", "w") as full:
+        process = subprocess.Popen(
+            place.command(BOXPAIR), stdout=full if output == "/dev/full" else subprocess.PIPE, stderr=subprocess.PIPE,
+            text=True, preexec_fn=(lambda: os.close(1)) if output == "closed" else None,
+            env={**os.environ, "DISPLAY": place.display})
     if reason is None:  # as for any program in a pipe, the broken-pipe signal ends it
         assert all(process.stdout.readline() for _ in range(3))
         process.stdout.close()

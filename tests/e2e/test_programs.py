@@ -3,7 +3,9 @@ to end it, and a start with nothing to open a window on."""
 import os
 import subprocess
 
-from conftest import BOXPAIR, places, shows_its_picture
+import pytest
+
+from conftest import BOXPAIR, shows_its_picture
 
 
 def test_opens_its_window_with_its_title_and_size(run, program):
@@ -15,7 +17,7 @@ def test_shows_its_picture(run):
     shows_its_picture(run)
 
 
-@places("bare", "openbox", "weston", "wine", "package")
+@pytest.mark.places("bare", "openbox", "weston", "wine", "package")
 def test_keeps_its_picture_right_after_a_resize(run):
     shows_its_picture(run)
     run.resize(1000, 700)
@@ -40,7 +42,7 @@ def test_ends_on_its_ending_key_after_that_frames_line(start):
     run.untouched()
 
 
-@places("bare", "package")
+@pytest.mark.places("bare", "package")
 def test_ignores_its_arguments(start, program):
     run = start(program, ["--help", "-x", "\x01garbage"])
     shows_its_picture(run)
@@ -49,7 +51,7 @@ def test_ignores_its_arguments(start, program):
     run.untouched()
 
 
-@places("bare", "package")
+@pytest.mark.places("bare", "package")
 def test_fails_with_one_line_and_status_one_where_no_window_can_open(place, program):
     for display in ("", ":9999"):
         ended = subprocess.run(place.command(program), capture_output=True, text=True, timeout=30,

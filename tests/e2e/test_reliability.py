@@ -5,16 +5,16 @@ import random
 import signal
 import time
 
+import psutil
 import pytest
 
-from conftest import BLUE, BOXPAIR, SPARKFIELD, fountain_settles_around, places, shows_its_picture, square
+from conftest import BLUE, BOXPAIR, SPARKFIELD, fountain_settles_around, shows_its_picture, square
 
-pytestmark = places("bare")
+pytestmark = pytest.mark.places("bare")
 
 
 def resident_kib(run):
-    with open(f"/proc/{run.process.pid}/status") as status:
-        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:"))
+    return psutil.Process(run.process.pid).memory_info().rss // 1024
 
 
 def peak_over(run, seconds, peak):
