@@ -283,9 +283,10 @@ class Run:
             self.window = True
         assert self.window is not True, f'no window titled "{program.title}" appeared; the program {self.fate()}'
         if not place.managed and not place.from_pixmap:
-            # Pictures are of what is on screen, and with no window manager there to object, the
-            # window is moved where all of it is.
+            # With no window manager there to object, the window is moved where all of it is on
+            # screen, for pictures of it, and is given the keyboard, as a user's click would.
             self.window.configure(x=0, y=0)
+            self.window.set_input_focus(X.RevertToParent, X.CurrentTime)
             place.connection.sync()
 
     def stop(self):
