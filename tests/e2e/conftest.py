@@ -70,8 +70,8 @@ class Place:
     managed = False  # a window manager frames the windows and decides about them
     from_pixmap = False  # pictures come from the window's own pixmap (a compositor)
 
-    def __init__(self, name, tmp_path, server=("Xvfb", "-screen", "0", virtual_display.SCREEN, "-audit", "4")):
-        self.name, self.tmp_path, self.stops, self.client, self.let_go = name, tmp_path, [], None, False
+    def __init__(self, tmp_path, server=("Xvfb", "-screen", "0", virtual_display.SCREEN, "-audit", "4")):
+        self.tmp_path, self.stops, self.client, self.let_go = tmp_path, [], None, False
         self.start(server)
 
     @property
@@ -252,7 +252,7 @@ def wine_prefix(tmp_path_factory, request):
 @pytest.fixture
 def place(request, tmp_path):
     kind = {"bare": Place, "openbox": Openbox, "weston": Weston, "wine": Wine, "package": Package}[request.param]
-    here = kind(request.param, tmp_path)
+    here = kind(tmp_path)
     yield here
     here.close()
 

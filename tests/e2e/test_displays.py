@@ -26,7 +26,7 @@ DISPLAYS = {  # server, the refusal both programs must give (none: they work), e
 def on_server(tmp_path):
     """on_server(command): a place on an X server of this kind; skips where it cannot start."""
     places = []
-    yield lambda command: places.append(Place("display", tmp_path, command)) or places[-1]
+    yield lambda command: places.append(Place(tmp_path, command)) or places[-1]
     for place in places:
         place.close()
 
