@@ -34,6 +34,9 @@ def test_ends_with_status_zero_on_a_close_request(run):
     run.untouched()
 
 
+# Weston gives the keyboard to a window when it sees fit, and a key sent before then is lost:
+# there the test would judge the compositor, not the program.
+@pytest.mark.places("bare", "openbox", "wine", "package")
 def test_ends_on_its_ending_key_after_that_frames_line(start):
     run = start(BOXPAIR)
     assert run.wait_lines(120)
