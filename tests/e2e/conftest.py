@@ -72,7 +72,11 @@ class Place:
 
     def __init__(self, tmp_path, server=("Xvfb", "-screen", "0", virtual_display.SCREEN, "-audit", "4")):
         self.tmp_path, self.stops, self.client, self.let_go = tmp_path, [], None, False
-        self.start(server)
+        try:
+            self.start(server)
+        except BaseException:  # a skip too: what did start is stopped
+            self.close()
+            raise
 
     @property
     def connection(self):
