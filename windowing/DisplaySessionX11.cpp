@@ -3,7 +3,9 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <iostream>
@@ -24,6 +26,13 @@ const char* reportingName = "";
 int glxRequestCode = -1;
 bool probeRefused = false;
 
+// Safe in a signal handler. Were standard error to refuse the line there would be nothing left
+// to tell it with; the exit that follows says the rest.
+void reportDisplayLoss()
+{
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, displayLossMessage, displayLossLength);
+}
+
 const char* const contextRefused =
     "the display refused an OpenGL context (indirect rendering is off on this X server; is this a remote display?)";
 
@@ -34,7 +43,7 @@ extern "C" {
 // Exit handlers would tear down graphics contexts that can no longer reach the server.
 static int onDisplayConnectionLost(Display*)
 {
-    static_cast<void>(write(STDERR_FILENO, displayLossMessage, displayLossLength));
+    reportDisplayLoss();
     _exit(1);
 }
 
@@ -66,7 +75,7 @@ static void onBrokenPipe(int)
 {
     pollfd session{sessionSocket, POLLOUT, 0};
     if (sessionSocket >= 0 && poll(&session, 1, 0) == 1 && (session.revents & (POLLHUP | POLLERR)) != 0) {
-        static_cast<void>(write(STDERR_FILENO, displayLossMessage, displayLossLength));
+        reportDisplayLoss();
         _exit(1);
     }
     static_cast<void>(signal(SIGPIPE, SIG_DFL));
@@ -179,8 +188,11 @@ DisplaySession::DisplaySession(const char* programName)
     // Installed first, so a server that dies or objects while the window is being made is
     // reported too.
     reportingName = programName;
-    const std::string message = std::string(programName) + ": lost the connection to the display; exiting\n";
-    displayLossLength = message.copy(displayLossMessage, sizeof displayLossMessage - 1);
+    // snprintf, which a fortified build checks against the buffer's size, cuts a longer
+    // message short rather than write past it.
+    const int length = std::snprintf(displayLossMessage, sizeof displayLossMessage,
+                                     "%s: lost the connection to the display; exiting\n", programName);
+    displayLossLength = std::min(static_cast<std::size_t>(std::max(length, 0)), sizeof displayLossMessage - 1);
     XSetIOErrorHandler(onDisplayConnectionLost);
     XSetErrorHandler(onDisplayError);
     Display* const display = connectToDisplay();

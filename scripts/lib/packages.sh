@@ -15,10 +15,13 @@ test_packages=("${run_packages[@]}" "${display_packages[@]}" pkg-config dpkg-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     openbox weston xwayland tigervnc-standalone-server python3-pytest python3-pytest-timeout python3-psutil
     clang-tidy clang-format cppcheck
-    lintian desktop-file-utils appstream man-db)
+    lintian desktop-file-utils appstream man-db checksec)
 
 # Building the Windows programs and running them under Wine (scripts/windows-test.sh).
 windows_packages=(cmake make git g++-mingw-w64-x86-64-posix dpkg-dev xz-utils zip wine wine64)
+
+# Making a release (scripts/release.sh): the Debian package and the Windows zip.
+release_packages=("${run_packages[@]}" "${windows_packages[@]}" dpkg-dev file)
 
 # Clean installs of Debian for the checks that try this checkout as a new machine would.
 clean_install_packages=(mmdebstrap "${display_packages[@]}")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it as Debian's own tools do (lintian, the desktop-entry
-# and AppStream validators: any error or warning fails), checks what it declares, unpacks it
-# into a scratch root, finds the manual pages there and after `cmake --install`, and runs the
-# end-to-end tests given after the version against the programs installed there.
+# and AppStream validators: any error or warning fails), checks what it declares and how its
+# programs are hardened (checksec), unpacks it into a scratch root, finds the manual pages there
+# and after `cmake --install`, and runs the end-to-end tests given after the version against
+# the programs installed there.
 # Usage: check-package.sh BUILD_DIR VERSION E2E_TEST_COMMAND...
 set -euo pipefail
 
@@ -49,6 +50,17 @@ dpkg-deb --extract "$deb" "$root"
 for program in sparkfield boxpair; do
     [ -x "$root/usr/bin/$program" ] || fail "no usr/bin/$program in the package"
 done
+
+# Each program carries the build's hardening: relocations made read-only once resolved at start
+# (full RELRO), stack canaries, a stack that cannot run code, loading at any address, and
+# fortified calls.
+for program in sparkfield boxpair; do
+    report=$(checksec --format=json --file="$root/usr/bin/$program")
+    for property in '"relro":"full"' '"canary":"yes"' '"nx":"yes"' '"pie":"yes"' '"fortify_source":"yes"'; do
+        grep -qF "$property" <<<"$report" || fail "$program lacks $property: $report"
+    done
+done
+echo "programs hardened: full RELRO, canary, NX, PIE, FORTIFY"
 
 desktop-file-validate --no-hints "$root"/usr/share/applications/*.desktop || fail "desktop entries are not valid"
 [ "$(ls "$root"/usr/share/applications/*.desktop | wc -l)" = 2 ] || fail "expected two desktop entries"
