@@ -67,7 +67,8 @@ sfml_source=()
 [ -z "${FETCHCONTENT_SOURCE_DIR_SFML:-}" ] || sfml_source=(-DFETCHCONTENT_SOURCE_DIR_SFML="$FETCHCONTENT_SOURCE_DIR_SFML")
 cmake -S "$here" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DSFML_FROM_SOURCE=ON "${sfml_source[@]}" -DSFML_USE_SYSTEM_DEPS=ON -DSFML_USE_STATIC_STD_LIBS=ON \
-    -DCMAKE_EXE_LINKER_FLAGS="-static -static-libgcc -static-libstdc++ -s" >"$out/configure.log" 2>&1 ||
+    -DCMAKE_EXE_LINKER_FLAGS="-static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp" \
+    >"$out/configure.log" 2>&1 ||
     { cat "$out/configure.log" >&2; exit 1; }
 sfml_version=$(sed -n 's/^-- Building with SFML //p' "$out/configure.log")
 echo "Building with SFML $sfml_version"
@@ -82,10 +83,16 @@ mkdir -p "$staging"
 cp "$out/sparkfield/sparkfield.exe" "$out/boxpair/boxpair.exe" "$here/LICENSE" "$staging/"
 freetype_version=$(basename "$(find "$cache/src" -maxdepth 1 -type d -name 'freetype-*' | head -n 1)" | cut -d- -f2 | sed 's/+dfsg.*//')
 {
-    printf '# sparkfield and boxpair for 64-bit Windows\n\n'
+    printf '# sparkfield and boxpair %s for 64-bit Windows\n\n' "$version"
     printf 'These programs hold SFML %s and FreeType %s, linked in: they need no DLL beyond\n' "$sfml_version" "$freetype_version"
     printf "Windows' own. Start them from a command prompt to see boxpair's lines.\n\n"
     cat "$here/README.md"
 } >"$staging/README.md"
-(cd "$staging" && zip -q -9 "$package" ./*)
+# The same files make the same zip: its members in one order, with fixed modes, the commit's
+# time (SOURCE_DATE_EPOCH where set) read in UTC, and none of the extra fields that would hold
+# owners and exact times.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$here" log -1 --format=%ct)}
+chmod 644 "$staging"/*
+touch -d "@$epoch" "$staging"/*
+(cd "$staging" && LC_ALL=C ls | TZ=UTC zip -q -9 -X -@ "$package")
 step "packed $package"
