@@ -63,6 +63,12 @@ if(NOT build_type STREQUAL "DEBUG")
 endif()
 harden_compile("_GLIBCXX_ASSERTIONS" -D_GLIBCXX_ASSERTIONS)
 harden_compile("-f(no-)?stack-protector" -fstack-protector-strong)
+# Given to the linker too, so that the compiler links the protector's runtime where the system
+# keeps it apart from the C library (MinGW's libssp).
+get_target_property(compile_flags hardening INTERFACE_COMPILE_OPTIONS)
+if("-fstack-protector-strong" IN_LIST compile_flags)
+    target_link_options(hardening INTERFACE -fstack-protector-strong)
+endif()
 harden_compile("-f(no-)?stack-clash-protection" -fstack-clash-protection)
 harden_compile("-f(no-)?cf-protection" -fcf-protection=full)
 
