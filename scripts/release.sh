@@ -15,8 +15,10 @@ if [ -n "$(git status --porcelain)" ]; then
     exit 1
 fi
 
-# Sorting, messages and the zip's file times are not to depend on where the builder lives.
+# Sorting, messages and the zip's file times are not to depend on where the builder lives, nor
+# the modes of the files it makes (CPack gives the package's own members theirs) on their umask.
 export LC_ALL=C TZ=UTC
+umask 022
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
