@@ -29,7 +29,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for program in sparkfield boxpair; do
     binary="$build/$program/$program"
     for needed in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-        library=$(readlink -f "$(ldd "$binary" | awk -v name="$needed" '$1 == name { print $3 }')")
+        # ldd names each library "NAME => PATH", but the dynamic loader by its path alone.
+        path=$(ldd "$binary" | awk -v name="$needed" '$1 == name { print $3 } $1 ~ ("/" name "$") { print $1 }')
+        [ -n "$path" ] || fail "$program needs $needed, which ldd does not find"
+        library=$(readlink -f "$path")
         # Matched by its last two path parts, as merged-/usr systems list some under /lib.
         package=$(dpkg -S "*/$(basename "$(dirname "$library")")/$(basename "$library")" | head -n 1 | cut -d: -f1)
         [ -n "$package" ] || fail "$program loads $needed, which no package holds"
