@@ -433,13 +433,23 @@ def fountain_around(image, x, y, opaque_at_least=0):
     return len(opaque) >= opaque_at_least and all(math.hypot(px - x, py - y) <= 160 for px, py in opaque)
 
 
+def colour_mask(image, colour):
+    """White where the image has exactly this colour, black elsewhere."""
+    hits = [mask(channel, lambda value, wanted=wanted: value == wanted) for channel, wanted in zip(image.split(), colour)]
+    return ImageChops.multiply(ImageChops.multiply(hits[0], hits[1]), hits[2])
+
+
 def square(image, colour):
     """The bounds (left, top, width, height) of the pixels of exactly this colour, or None."""
     if image is None:
         return None
-    hits = [mask(channel, lambda value, wanted=wanted: value == wanted) for channel, wanted in zip(image.split(), colour)]
-    box = ImageChops.multiply(ImageChops.multiply(hits[0], hits[1]), hits[2]).getbbox()
+    box = colour_mask(image, colour).getbbox()
     return box and (box[0], box[1], box[2] - box[0], box[3] - box[1])
+
+
+def pixels_of(image, colour):
+    """How many pixels have exactly this colour."""
+    return colour_mask(image, colour).histogram()[255]
 
 
 RED, BLUE = (255, 0, 0), (0, 0, 255)

@@ -2,7 +2,7 @@
 player's square under the arrow keys."""
 import pytest
 
-from conftest import BLUE, BOXPAIR, RED, STEP_LINE, square, untouched_chase, until
+from conftest import BLUE, BOXPAIR, RED, STEP_LINE, pixels_of, square, untouched_chase, until
 
 pytestmark = pytest.mark.places("bare")
 
@@ -33,6 +33,20 @@ def test_draws_the_red_agent_where_its_printed_steps_have_taken_it(boxpair):
     assert agent[2:] == (50, 50)
     assert any(abs(agent[0] - x) <= 1 and abs(agent[1] - y) <= 1 for x, y in positions[max(before - 1, 0):after + 1]), \
         f"red square at {agent[:2]} between frames {before} and {after}"
+
+
+def test_once_the_squares_overlap_the_red_one_is_drawn_whole_over_the_blue(boxpair):
+    """The untouched chase brings the agent onto the player, where it stays; from then on every
+    picture shows all 2500 pixels of the red square, and of the blue one only what it leaves."""
+    positions = untouched_chase(600)[1]
+    meeting = next(frame for frame, (x, y) in enumerate(positions) if abs(x - 120) < 50 and abs(y - 60) < 50)
+    assert all(abs(x - 120) < 50 and abs(y - 60) < 50 for x, y in positions[meeting:]), "they part again"
+    assert boxpair.wait_lines(meeting + 2)
+    for _ in range(3):
+        picture = boxpair.picture()
+        assert pixels_of(picture, RED) == 2500, f"red square covered, at {square(picture, RED)}"
+        assert 0 < pixels_of(picture, BLUE) < 2500, f"blue square not under the red one, at {square(picture, BLUE)}"
+        assert boxpair.wait_frames(5)
 
 
 def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair):

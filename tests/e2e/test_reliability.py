@@ -2,6 +2,7 @@
 process, extreme window sizes, a storm of key presses and a display server that dies."""
 import os
 import random
+import re
 import signal
 import time
 
@@ -109,3 +110,13 @@ def test_ends_plainly_when_the_display_server_dies(start, place, program, when):
     place.server.stop(kill=True)
     run.wait_exit(1)
     assert run.errors().splitlines()[-1:] == [f"{program.name}: lost the connection to the display; exiting"]
+
+
+def test_ends_plainly_when_another_client_destroys_its_window(run, place, program):
+    """The display then refuses the program's next request on its window."""
+    shows_its_picture(run)
+    run.window.destroy()
+    place.connection.sync()
+    run.wait_exit(1)
+    assert re.fullmatch(rf"{program.name}: the display reported an error \(.+\); exiting",
+                        run.errors().splitlines()[-1]), run.errors()
