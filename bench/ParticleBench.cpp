@@ -18,6 +18,9 @@
 
 namespace {
 
+using particles::Particle;
+using particles::ParticleSystem;
+
 const sf::Time frame = sf::milliseconds(16);
 
 void moveSpawnPoint(ParticleSystem& system, sf::Vector2f position)

@@ -3,6 +3,9 @@
 #include "WindowGeometry.hpp"
 
 #include <cmath>
+#include <ostream>
+
+namespace chase {
 
 namespace {
 
@@ -38,3 +41,5 @@ void stepAgent(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::Re
     if (outside(agent.getPosition().y, windowSize.y))
         agent.setPosition(windowing::windowCentre(windowSize));
 }
+
+} // namespace chase

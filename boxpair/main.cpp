@@ -31,7 +31,7 @@ void handleEvents(sf::RenderWindow& window)
         if (event->keyPressed == sf::Keyboard::Key::Escape)
             window.close();
         if (event->resizedTo)
-            windowing::matchViewToWindow(window, *event->resizedTo);
+            window.setView(windowing::pixelView(*event->resizedTo));
     }
 }
 
@@ -55,7 +55,7 @@ void movePlayer(sf::RectangleShape& player)
 bool stepAgentReported(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::RectangleShape& agent)
 {
     errno = 0;
-    stepAgent(windowSize, player, agent, std::cout);
+    chase::stepAgent(windowSize, player, agent, std::cout);
     if (std::cout)
         return true;
     const int cause = errno;

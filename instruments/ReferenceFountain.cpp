@@ -13,7 +13,7 @@ ReferenceFountain::ReferenceFountain(unsigned int count)
 void ReferenceFountain::update(sf::Time elapsed)
 {
     for (std::size_t i = 0; i < particles.size(); ++i) {
-        Particle& p = particles[i];
+        particles::Particle& p = particles[i];
         p.lifetime -= elapsed;
         if (p.lifetime <= sf::Time::Zero) {
             const float angle = static_cast<float>(std::rand() % 360) * 3.14f / 180.f;

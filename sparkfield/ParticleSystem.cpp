@@ -6,44 +6,17 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <type_traits>
+
+namespace particles {
 
 namespace {
 
 const sf::Vector2f gravity(0.f, 9.28f);
 
-// sf::Time is a single signed microsecond count; reading and writing it directly keeps the
-// per-particle work free of library calls. Seconds are worked out exactly as SFML does.
-static_assert(sizeof(sf::Time) == sizeof(std::int64_t) && std::is_trivially_copyable_v<sf::Time>,
-              "sf::Time is expected to hold nothing but its microsecond count");
-
-std::int64_t microsecondsOf(const sf::Time& time)
+// Seconds from microseconds, worked out as sf::Time::asSeconds() does.
+float secondsOf(std::int64_t microseconds)
 {
-    std::int64_t microseconds = 0;
-    std::memcpy(&microseconds, &time, sizeof microseconds);
-    return microseconds;
-}
-
-void setMicroseconds(sf::Time& time, std::int64_t microseconds)
-{
-    std::memcpy(static_cast<void*>(&time), &microseconds, sizeof microseconds);
-}
-
-float secondsOf(const sf::Time& time)
-{
-    return static_cast<float>(microsecondsOf(time)) / 1000000.f;
-}
-
-// Draws the new particle's direction, speed and lifetime from rand(), in that order.
-void bringToLife(Particle& particle, sf::Vertex& vertex, sf::Vector2f spawnPoint)
-{
-    const float angle = static_cast<float>(std::rand() % 360) * 3.14f / 180.f;
-    const float speed = static_cast<float>(std::rand() % 50 + 50);
-    particle.velocity = sf::Vector2f(static_cast<float>(std::cos(static_cast<double>(angle))) * speed,
-                                     static_cast<float>(std::sin(static_cast<double>(angle))) * speed);
-    particle.lifetime = sf::milliseconds(std::rand() % 3000 + 1000);
-    vertex.position = spawnPoint;
+    return static_cast<float>(microseconds) / 1000000.f;
 }
 
 } // namespace
@@ -55,11 +28,17 @@ std::uint8_t fadeAlpha(float ratio)
 }
 
 ParticleSystem::ParticleSystem(unsigned int count)
-    : particles(count)
+    : states(count)
     , points(sf::PrimitiveType::Points, count)
     , maxLifetime(sf::seconds(3.f))
     , spawnPoint(0.f, 0.f)
 {
+}
+
+Particle ParticleSystem::getParticle(std::size_t index) const
+{
+    const State& state = states[index];
+    return Particle{state.velocity, sf::microseconds(state.lifetimeMicroseconds), state.acceleration};
 }
 
 void ParticleSystem::setSpawnPoint(sf::Vector2f position)
@@ -67,9 +46,19 @@ void ParticleSystem::setSpawnPoint(sf::Vector2f position)
     spawnPoint = position;
 }
 
+void ParticleSystem::bringToLife(State& particle, sf::Vertex& vertex) const
+{
+    const float angle = static_cast<float>(std::rand() % 360) * 3.14f / 180.f;
+    const float speed = static_cast<float>(std::rand() % 50 + 50);
+    particle.velocity = sf::Vector2f(static_cast<float>(std::cos(static_cast<double>(angle))) * speed,
+                                     static_cast<float>(std::sin(static_cast<double>(angle))) * speed);
+    particle.lifetimeMicroseconds = static_cast<std::int64_t>(std::rand() % 3000 + 1000) * 1000;
+    vertex.position = spawnPoint;
+}
+
 void ParticleSystem::update(sf::Time elapsed)
 {
-    if (particles.empty())
+    if (states.empty())
         return;
 
     // Hoisted out of the loop: SFML's time and vertex-array operations are calls into its
@@ -77,29 +66,28 @@ void ParticleSystem::update(sf::Time elapsed)
     const std::int64_t elapsedMicroseconds = elapsed.asMicroseconds();
     const float dt = elapsed.asSeconds();
     const float fadeSeconds = maxLifetime.asSeconds();
-    Particle* const first = particles.data();
     sf::Vertex* const vertices = &points[0];
-    const std::size_t count = particles.size();
 
-    for (std::size_t i = 0; i < count; ++i) {
-        Particle& particle = first[i];
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        State& particle = states[i];
         sf::Vertex& vertex = vertices[i];
 
-        const std::int64_t remaining = microsecondsOf(particle.lifetime) - elapsedMicroseconds;
-        setMicroseconds(particle.lifetime, remaining);
-        if (remaining <= 0)
-            bringToLife(particle, vertex, spawnPoint);
+        particle.lifetimeMicroseconds -= elapsedMicroseconds;
+        if (particle.lifetimeMicroseconds <= 0)
+            bringToLife(particle, vertex);
 
         particle.acceleration = gravity;
         particle.velocity += particle.acceleration * dt;
         vertex.position += particle.velocity * dt;
-        vertex.color.a = fadeAlpha(secondsOf(particle.lifetime) / fadeSeconds);
+        vertex.color.a = fadeAlpha(secondsOf(particle.lifetimeMicroseconds) / fadeSeconds);
     }
 }
 
-void ParticleSystem::draw(sf::RenderTarget& target, sf::RenderStates states) const
+void ParticleSystem::draw(sf::RenderTarget& target, sf::RenderStates renderStates) const
 {
-    states.transform *= getTransform();
-    states.texture = nullptr;
-    target.draw(points, states);
+    renderStates.transform *= getTransform();
+    renderStates.texture = nullptr;
+    target.draw(points, renderStates);
 }
+
+} // namespace particles

@@ -15,7 +15,10 @@ namespace sf {
 class RenderTarget;
 }
 
-// One point of the fountain; its vertex lives at the same index in ParticleSystem::points.
+namespace particles {
+
+// One point of the fountain as the system shows it; its vertex is at the same index in
+// ParticleSystem::getPoints().
 struct Particle {
     sf::Vector2f velocity;     // pixels per second
     sf::Time lifetime;         // remaining
@@ -33,14 +36,26 @@ public:
 
     void update(sf::Time elapsed);
 
-    std::size_t getParticleCount() const { return particles.size(); }
-    const Particle& getParticle(std::size_t index) const { return particles[index]; }
+    std::size_t getParticleCount() const { return states.size(); }
+    Particle getParticle(std::size_t index) const;
     const sf::VertexArray& getPoints() const { return points; }
 
 private:
-    void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
+    // A particle as update() keeps it: its lifetime in whole microseconds, the precision of
+    // sf::Time, so that counting it down is integer arithmetic with no call into the library.
+    struct State {
+        sf::Vector2f velocity;
+        std::int64_t lifetimeMicroseconds = 0;
+        sf::Vector2f acceleration;
+    };
 
-    std::vector<Particle> particles;
+    // Draws the new particle's direction, speed and lifetime from rand(), in that order, and
+    // puts its vertex at the spawn point.
+    void bringToLife(State& particle, sf::Vertex& vertex) const;
+
+    void draw(sf::RenderTarget& target, sf::RenderStates renderStates) const override;
+
+    std::vector<State> states;
     sf::VertexArray points;
     sf::Time maxLifetime;
     sf::Vector2f spawnPoint;
@@ -49,3 +64,5 @@ private:
 // The alpha byte of a particle whose remaining lifetime is `ratio` of the full fade time.
 // Fresh particles may live longer than the fade time; they stay opaque until they are inside it.
 std::uint8_t fadeAlpha(float ratio);
+
+} // namespace particles

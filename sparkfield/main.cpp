@@ -18,7 +18,7 @@ void handleEvents(sf::RenderWindow& window)
         if (event->closed)
             window.close();
         else if (event->resizedTo)
-            windowing::matchViewToWindow(window, *event->resizedTo);
+            window.setView(windowing::pixelView(*event->resizedTo));
     }
 }
 
@@ -34,7 +34,7 @@ int main()
     if (!windowing::checkWindowOpened(window, programName))
         return 1;
 
-    ParticleSystem particles(1000);
+    particles::ParticleSystem particles(1000);
     sf::Clock clock;
 
     while (window.isOpen()) {

@@ -12,7 +12,7 @@
 int main()
 {
     sf::RenderWindow window(windowing::videoMode({600, 400}, 32), "Particles baseline", sf::Style::Default);
-    ParticleSystem points(1000);
+    particles::ParticleSystem points(1000);
     points.setSpawnPoint(sf::Vector2f(300.f, 200.f));
     for (int i = 0; i < 400; ++i)
         points.update(sf::milliseconds(16));

@@ -14,6 +14,8 @@
 // runs on a private one (tests/CMakeLists.txt).
 namespace {
 
+using particles::ParticleSystem;
+
 sf::Image render(const ParticleSystem& system, sf::RenderStates states)
 {
     sf::RenderTexture target;

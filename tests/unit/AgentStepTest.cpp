@@ -9,6 +9,8 @@
 
 namespace {
 
+using chase::stepAgent;
+
 const sf::Vector2u windowSize(800, 600);
 
 sf::RectangleShape squareAt(float x, float y)

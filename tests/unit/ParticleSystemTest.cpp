@@ -14,6 +14,10 @@
 
 namespace {
 
+using particles::fadeAlpha;
+using particles::Particle;
+using particles::ParticleSystem;
+
 const sf::Vector2f centre(300.f, 200.f);
 
 // A particle's state after an update, worked out apart from this code: step by step in binary32
