@@ -2,7 +2,10 @@
 player's square under the arrow keys."""
 import pytest
 
-from conftest import BLUE, BOXPAIR, RED, STEP_LINE, pixels_of, square, untouched_chase, until
+from harness import until
+from harness.chase import untouched_chase
+from harness.pictures import BLUE, RED, pixels_of, square
+from harness.programs import BOXPAIR, STEP_LINE
 
 pytestmark = pytest.mark.places("bare")
 
@@ -19,7 +22,7 @@ def test_reports_the_agents_step_once_a_frame_from_the_starting_positions(boxpai
     lines = boxpair.lines()
     assert all(STEP_LINE.match(line) for line in lines)
     assert lines[:3] == ["0.985995 1.74006", "0.611402 1.90426", "0.0690283 1.99881"]
-    boxpair.untouched()
+    boxpair.assert_untouched()
 
 
 def test_draws_the_red_agent_where_its_printed_steps_have_taken_it(boxpair):
@@ -67,3 +70,5 @@ def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair)
     assert (width, height) == (50, 50)
     assert moved_left <= left - 5 * 7 and moved_left % 5 == 0 and moved_top % 5 == 0
     assert abs((left - moved_left) - (60 - moved_top)) <= 5, "Left and Up together move diagonally"
+    down_left, down_top, _, _ = hold(["Down"], 8)
+    assert down_left == moved_left and down_top - moved_top in range(5 * 7, 5 * 9 + 1), "Down moves 5 pixels a frame"

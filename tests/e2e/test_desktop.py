@@ -6,7 +6,10 @@ import subprocess
 import pytest
 from Xlib import X
 
-from conftest import BLUE, BOXPAIR, PROGRAMS, send, shows_its_picture, square, until
+from harness import until
+from harness.pictures import BLUE, assert_shows_its_picture, square
+from harness.places import send
+from harness.programs import BOXPAIR, PROGRAMS
 
 openbox = pytest.mark.places("openbox")
 
@@ -32,7 +35,7 @@ def test_start_up_never_fails_on_a_server_that_resets_when_its_last_client_leave
             place.disconnect()
             run = start(program)
             run.request_close()
-            run.wait_exit(0)
+            run.assert_exits_with(0)
 
 
 def send_to_window_manager(run, kind, *data):
@@ -49,9 +52,9 @@ def focused(run):
 
 @openbox
 def test_the_title_bars_close_action_ends_it_with_status_zero(run):
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     send_to_window_manager(run, "_NET_CLOSE_WINDOW", X.CurrentTime, 2)  # 2: from a pager or panel
-    run.ended_cleanly()
+    run.assert_ended_cleanly()
 
 
 def change_state(run, on, *states):
@@ -74,13 +77,13 @@ def test_keeps_running_and_drawing_through_maximise_fullscreen_minimise_and_rest
     maximised = ("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ")
     change_state(run, True, *maximised)
     until(lambda: run.size()[0] > program.size[0], "a maximised window")
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     change_state(run, False, *maximised)
     until(lambda: run.size() == program.size, "the window's own size again")
 
     change_state(run, True, "_NET_WM_STATE_FULLSCREEN")
     until(lambda: run.size() == (2048, 1536), "a full-screen window")
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     change_state(run, False, "_NET_WM_STATE_FULLSCREEN")
     until(lambda: run.size() == program.size, "the window's own size again")
 
@@ -89,10 +92,10 @@ def test_keeps_running_and_drawing_through_maximise_fullscreen_minimise_and_rest
         assert run.wait_frames(10), "stopped while minimised"
     activate(run)
     wait_map_state(run, X.IsViewable)
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     assert run.process.poll() is None
     run.request_close()
-    run.ended_cleanly()
+    run.assert_ended_cleanly()
 
 
 @openbox
@@ -117,7 +120,7 @@ def test_arrow_keys_move_the_blue_square_only_while_boxpair_has_the_focus(start,
     until(lambda: focused(boxpair) == boxpair.window.id, "boxpair to have the focus")
     minimise(boxpair)
     hold_arrows(30)
-    boxpair.untouched()
+    boxpair.assert_untouched()
 
     activate(boxpair)
     wait_map_state(boxpair, X.IsViewable)

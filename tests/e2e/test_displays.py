@@ -6,7 +6,11 @@ import subprocess
 
 import pytest
 
-from conftest import BLUE, BOXPAIR, PROGRAMS, RED, Place, Run, until
+from harness import until
+from harness.pictures import BLUE, RED
+from harness.places import Place
+from harness.programs import BOXPAIR, PROGRAMS
+from harness.runs import Run
 
 SCREEN = "1024x768"
 XVFB = ("Xvfb", "-screen", "0", f"{SCREEN}x24")
@@ -31,7 +35,7 @@ def on_server(tmp_path):
         place.close()
 
 
-def shows_its_picture(program, image):
+def has_its_picture(program, image):
     """At 16 bits the fountain's greys are only near grey, but the squares' colours are exact."""
     if image is None:
         return False
@@ -55,10 +59,10 @@ def test_a_program_on_a_display(on_server, kind, program, ending):
         return
     run = Run(place, program, environment=environment)
     assert run.size() == program.size
-    until(lambda: shows_its_picture(program, run.picture()), f"{program.name}'s picture")
+    until(lambda: has_its_picture(program, run.picture()), f"{program.name}'s picture")
     run.request_close() if ending == "close" else run.tap(ending)
-    run.ended_cleanly()
-    run.untouched()
+    run.assert_ended_cleanly()
+    run.assert_untouched()
 
 
 @pytest.mark.parametrize("output,reason", [("/dev/full", "No space left on device"), ("closed", "Bad file descriptor"),

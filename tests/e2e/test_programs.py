@@ -5,7 +5,8 @@ import subprocess
 
 import pytest
 
-from conftest import BOXPAIR, shows_its_picture
+from harness.pictures import assert_shows_its_picture
+from harness.programs import BOXPAIR
 
 
 def test_opens_its_window_with_its_title_and_size(run, program):
@@ -14,24 +15,24 @@ def test_opens_its_window_with_its_title_and_size(run, program):
 
 
 def test_shows_its_picture(run):
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
 
 
 @pytest.mark.places("bare", "openbox", "weston", "wine", "package")
 def test_keeps_its_picture_right_after_a_resize(run):
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     run.resize(1000, 700)
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     assert run.size() == (1000, 700)
 
 
 def test_ends_with_status_zero_on_a_close_request(run):
     """The request comes once the first frame is on screen, so that an ending before any frame
     is not taken for a clean one."""
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     run.request_close()
-    run.ended_cleanly()
-    run.untouched()
+    run.assert_ended_cleanly()
+    run.assert_untouched()
 
 
 # Weston gives the keyboard to a window when it sees fit, and a key sent before then is lost:
@@ -41,17 +42,17 @@ def test_ends_on_its_ending_key_after_that_frames_line(start):
     run = start(BOXPAIR)
     assert run.wait_lines(120)
     run.tap(BOXPAIR.ending_key)
-    run.ended_cleanly()
-    run.untouched()
+    run.assert_ended_cleanly()
+    run.assert_untouched()
 
 
 @pytest.mark.places("bare", "package")
 def test_ignores_its_arguments(start, program):
     run = start(program, ["--help", "-x", "\x01garbage"])
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     run.request_close()
-    run.ended_cleanly()
-    run.untouched()
+    run.assert_ended_cleanly()
+    run.assert_untouched()
 
 
 @pytest.mark.places("bare", "package")

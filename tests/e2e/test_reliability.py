@@ -9,7 +9,8 @@ import time
 import psutil
 import pytest
 
-from conftest import BLUE, BOXPAIR, SPARKFIELD, fountain_settles_around, shows_its_picture, square
+from harness.pictures import BLUE, assert_fountain_settles_around, assert_shows_its_picture, square
+from harness.programs import BOXPAIR, SPARKFIELD
 
 pytestmark = pytest.mark.places("bare")
 
@@ -43,26 +44,26 @@ def test_keeps_its_memory_flat_through_a_long_run(run):
     second = peak_over(run, half, first)
     if os.environ.get("SANITIZED") != "1":
         assert min(first - base, second - first) < 512, f"resident memory grew by {first - base}, then {second - first} KiB"
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     run.request_close()
-    run.ended_cleanly()
-    run.untouched()
+    run.assert_ended_cleanly()
+    run.assert_untouched()
 
 
 def test_sparkfield_stopped_for_three_seconds_shows_its_fountain_again_at_the_centre(start):
     run = start(SPARKFIELD)
-    fountain_settles_around(run, 300, 200)
+    assert_fountain_settles_around(run, 300, 200)
     run.process.send_signal(signal.SIGSTOP)
     time.sleep(3)  # the stall itself
     run.process.send_signal(signal.SIGCONT)
-    fountain_settles_around(run, 300, 200)
+    assert_fountain_settles_around(run, 300, 200)
     assert run.process.poll() is None
 
 
 def test_survives_one_pixel_and_a_very_large_window(run, program):
     """Down to a single pixel, where nothing can be judged but that it keeps running, then up to
     far beyond the screen and back."""
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     run.resize(1, 1)
     time.sleep(0.5)  # some frames at one pixel
     if program.prints_steps:
@@ -70,9 +71,9 @@ def test_survives_one_pixel_and_a_very_large_window(run, program):
     assert run.process.poll() is None
     for size in ((2000, 1500), program.size):
         run.resize(*size)
-        shows_its_picture(run)
+        assert_shows_its_picture(run)
     run.request_close()
-    run.ended_cleanly()
+    run.assert_ended_cleanly()
 
 
 def test_only_arrow_keys_move_anything_and_every_frame_prints_one_line(start):
@@ -93,11 +94,11 @@ def test_only_arrow_keys_move_anything_and_every_frame_prints_one_line(start):
         run.wait_frames(3)
 
     storm(others, 300)
-    run.untouched()
+    run.assert_untouched()
     assert square(run.picture(), BLUE)[:2] == (120, 60)
     storm(others + ["Left", "Right", "Up", "Down"], 400)
     run.tap(BOXPAIR.ending_key)
-    run.ended_cleanly()
+    run.assert_ended_cleanly()
 
 
 @pytest.mark.parametrize("when", ["starting", "running"])
@@ -105,18 +106,18 @@ def test_ends_plainly_when_the_display_server_dies(start, place, program, when):
     """Once as the window appears, while the program is still setting up, and once in full run."""
     run = start(program)
     if when == "running":
-        shows_its_picture(run)
+        assert_shows_its_picture(run)
     place.disconnect()  # the test's own connection would die with the server
     place.server.stop(kill=True)
-    run.wait_exit(1)
+    run.assert_exits_with(1)
     assert run.errors().splitlines()[-1:] == [f"{program.name}: lost the connection to the display; exiting"]
 
 
 def test_ends_plainly_when_another_client_destroys_its_window(run, place, program):
     """The display then refuses the program's next request on its window."""
-    shows_its_picture(run)
+    assert_shows_its_picture(run)
     run.window.destroy()
     place.connection.sync()
-    run.wait_exit(1)
+    run.assert_exits_with(1)
     assert re.fullmatch(rf"{program.name}: the display reported an error \(.+\); exiting",
                         run.errors().splitlines()[-1]), run.errors()
