@@ -1,4 +1,4 @@
-# Cross-compiling with Debian's multiarch toolchains and libraries (scripts/cross-check.sh).
+# Cross-compiling with Debian's multiarch toolchains and libraries (scripts/ci/cross-check.sh).
 # From the environment: DEBIAN_GNU_TYPE, the compilers' prefix (i686-linux-gnu); DEBIAN_MULTIARCH,
 # the library folder's name (i386-linux-gnu); CROSS_EMULATOR, what runs the programs built
 # (qemu-aarch64), empty where this machine runs them itself.

@@ -5,15 +5,15 @@
 # go to Google Benchmark (for example --benchmark_repetitions=5).
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 . "$here/scripts/lib/packages.sh"
 "$here/scripts/setup.sh" release >/dev/null
 compare=/usr/share/benchmark/compare.py
 # Debian's own Python, which has the packaged scipy that compare.py needs.
 python=/usr/bin/python3
-"$here/scripts/install-missing.sh" libbenchmark-tools python3-scipy >&2
+"$here/scripts/lib/install-missing.sh" libbenchmark-tools python3-scipy >&2
 
-bench="$here/build/bench/particle_bench"
+bench="$builds/release/bench/particle_bench"
 results=$(mktemp --suffix=.json)
 trap 'rm -f "$results"' EXIT
 arguments=(--benchmark_out="$results" --benchmark_out_format=json "$@")

@@ -5,12 +5,12 @@
 # Expects the programs built (scripts/setup.sh release does that).
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 . "$here/scripts/lib/packages.sh"
 case "${1:-}" in
     sparkfield | boxpair) ;;
     *) echo "usage: $0 sparkfield|boxpair SECONDS OUTPUT.png|OUTPUT.gif" >&2; exit 2 ;;
 esac
-binary="$here/build/$1/$1"
-[ -x "$binary" ] || { echo "$binary is not built; run scripts/setup.sh release" >&2; exit 1; }
+binary="$builds/release/$1/$1"
+[ -x "$binary" ] || fail "$binary is not built; run scripts/setup.sh release"
 "${virtual_display[@]}" capture "${2:?seconds to run}" "$(realpath -m "${3:?output file}")" "$binary"

@@ -4,9 +4,9 @@
 # passed: scripts/flake-check.sh [rounds]. Uses the release build; fails if any round failed.
 set -uo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 rounds=${1:-10}
-build="$here/build"
+build="$builds/release"
 log="$build/flake-check.log"
 
 "$here/scripts/setup.sh" release >/dev/null || exit 1

@@ -3,9 +3,9 @@
 # With --check, changes nothing and fails, listing the files, if any is not formatted.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 cd "$here"
-mapfile -t files < <(git ls-files '*.cpp' '*.hpp' 2>/dev/null || find . -name '*.[ch]pp' -not -path './build*')
+mapfile -t files < <(git ls-files '*.cpp' '*.hpp' 2>/dev/null || find . -name '*.[ch]pp' -not -path './build/*')
 
 if [ "${1:-}" = --check ]; then
     unformatted=()

@@ -5,11 +5,11 @@
 # Usage: scripts/frameloop-bench.sh [seconds to measure, default 5] [rounds, default 5]
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 . "$here/scripts/lib/packages.sh"
 seconds=${1:-5}
 rounds=${2:-5}
-build="$here/build"
+build="$builds/release"
 "$here/scripts/setup.sh" release >/dev/null
 
 work=$(mktemp -d)
@@ -27,7 +27,7 @@ measure() {
     "${virtual_display[@]}" run env LD_PRELOAD="$build/bench/libframe_meter.so" FRAMELOOP_REPORT="$report" \
             FRAMELOOP_WARMUP=1 FRAMELOOP_SECONDS="$seconds" \
         "${binary[$name]}" >/dev/null 2>&1 || true
-    [ -s "$report" ] || { echo "$name: no measurement" >&2; exit 1; }
+    [ -s "$report" ] || fail "$name: no measurement"
     sed 's/[a-z_]*=//g' "$report" |
         awk '{ printf "%.3f %.4f %.1f\n", $1 / $3, 1000 * $2 / $1, $4 / 1024 }' >>"$work/$name"
 }

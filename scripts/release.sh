@@ -8,12 +8,9 @@
 # names a local copy of SFML 3.0.2's source for the Windows build, which is built into it.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 cd "$here"
-if [ -n "$(git status --porcelain)" ]; then
-    echo "release: the checkout has uncommitted changes; commit them (or stash them) first" >&2
-    exit 1
-fi
+[ -z "$(git status --porcelain)" ] || fail "the checkout has uncommitted changes; commit them (or stash them) first"
 
 # Sorting, messages and the zip's file times are not to depend on where the builder lives, nor
 # the modes of the files it makes (CPack gives the package's own members theirs) on their umask.
@@ -24,18 +21,16 @@ export SOURCE_DATE_EPOCH
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name="sparkfield-boxpair-$version"
 dist="$here/dist"
-started=$SECONDS
-step() { printf '==> [release %s, %ds] %s\n' "$version" $((SECONDS - started)) "$*"; }
 
 . scripts/lib/packages.sh
-scripts/install-missing.sh "${release_packages[@]}"
+scripts/lib/install-missing.sh "${release_packages[@]}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 rm -rf "$dist"
 mkdir -p "$dist"
 
-step "source tarball of $(git rev-parse --short HEAD)"
+step "version $version: source tarball of $(git rev-parse --short HEAD)"
 git archive --format=tar --prefix="$name/" HEAD | gzip -9 -n >"$dist/$name.tar.gz"
 tar -xzf "$dist/$name.tar.gz" -C "$work"
 tree="$work/$name"
@@ -51,13 +46,13 @@ step "Debian package, with this machine's SFML"
 grep -E "Building with SFML|Hardening" "$work/configure.log"
 (cd "$tree" && cmake --build --preset programs --parallel "$(nproc)" >"$work/build.log" 2>&1) ||
     { tail -n 40 "$work/build.log" >&2; exit 1; }
-(cd "$tree/build-programs" && cpack -B "$work/package" >"$work/cpack.log" 2>&1) ||
+(cd "$tree/build/programs" && cpack -B "$work/package" >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log" >&2; exit 1; }
 cp "$work"/package/*.deb "$dist/"
 
 step "Windows zip"
 "$tree/scripts/windows-build.sh"
-cp "$tree"/build-windows/*.zip "$dist/"
+cp "$tree"/build/windows/*.zip "$dist/"
 
 (cd "$dist" && sha256sum -- *.tar.gz *.deb *.zip >SHA256SUMS)
 step "released into $dist:"

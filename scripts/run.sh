@@ -5,14 +5,14 @@
 # changed since the last build, it starts the program straight away.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 program=${1:-}
 case "$program" in
     sparkfield | boxpair) shift ;;
     *) echo "usage: $0 sparkfield|boxpair [arguments...]" >&2; exit 2 ;;
 esac
 
-build="$here/build-programs"
+build="$builds/programs"
 binary="$build/$program/$program"
 stamp="$build/.built-$program"
 sources=("$here/CMakeLists.txt" "$here/CMakePresets.json" "$here/sparkfield" "$here/boxpair" "$here/windowing")
@@ -21,10 +21,8 @@ if [ -x "$binary" ] && [ -e "$stamp" ] && [ -z "$(find "${sources[@]}" -newer "$
     exec "$binary" "$@"
 fi
 
-step() { echo "==> $*" >&2; }
-
 . "$here/scripts/lib/packages.sh"
-"$here/scripts/install-missing.sh" "${run_packages[@]}"
+"$here/scripts/lib/install-missing.sh" "${run_packages[@]}"
 
 cd "$here"
 step "Configuring (CMake preset 'programs')"

@@ -6,15 +6,15 @@
 # presets read both from the environment.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 . "$here/scripts/lib/packages.sh"
 
 packages=("${test_packages[@]}")
 [ "${SFML_FROM_SOURCE:-OFF}" != ON ] || packages+=("${sfml_source_packages[@]}")
-"$here/scripts/install-missing.sh" "${packages[@]}"
+"$here/scripts/lib/install-missing.sh" "${packages[@]}"
 
 [ $# -gt 0 ] || exit 0
 cd "$here"
-echo "==> Configuring and building (CMake preset '$1')"
+step "Configuring and building (CMake preset '$1')"
 cmake --preset "$1" | grep "Building with SFML"
 cmake --build --preset "$1" --parallel "$(nproc)"

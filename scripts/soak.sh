@@ -4,8 +4,8 @@
 # output is checked line by line.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 seconds=${1:-300}
 "$here/scripts/setup.sh" release >/dev/null
-SOAK_SECONDS="$seconds" PYTEST_ADDOPTS="-k memory" ctest --test-dir "$here/build" --output-on-failure \
+SOAK_SECONDS="$seconds" PYTEST_ADDOPTS="-k memory" ctest --test-dir "$builds/release" --output-on-failure \
     --timeout $((2 * seconds + 600)) -R '^reliability$'

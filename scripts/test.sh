@@ -6,7 +6,7 @@
 # SKIP_SANITIZERS=1 leaves out the sanitized part.
 set -uo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 cd "$here"
 scripts/setup.sh || exit 1
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}

@@ -2,34 +2,30 @@
 # Builds both programs for 64-bit Windows on Debian, with Debian's MinGW-w64, SFML 3.0.2 built
 # from its source as part of the build (as MSYS2's and vcpkg's users have it) and FreeType from
 # the source of this Debian release's package, and packs them:
-#   scripts/windows-build.sh   ->  build-windows/sparkfield-boxpair-VERSION-windows-x64.zip
+#   scripts/windows-build.sh   ->  build/windows/sparkfield-boxpair-VERSION-windows-x64.zip
 # SFML's source is fetched, or taken from the folder FETCHCONTENT_SOURCE_DIR_SFML names.
 # The .exe files are static: they need no DLL beyond Windows' own. FreeType is built once and
 # kept in $WINDOWS_DEPS_CACHE (default ~/.cache/sparkfield-boxpair/windows).
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib/common.sh"
 . "$here/scripts/lib/packages.sh"
 . /etc/os-release
 suite=${VERSION_CODENAME:?}
 cache=${WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/sparkfield-boxpair/windows}/$suite
 prefix="$cache/prefix"
 toolchain="$here/cmake/mingw-w64-x86_64.cmake"
-out="$here/build-windows"
+out="$builds/windows"
 jobs=$(nproc)
-started=$SECONDS
-
-step() { printf '==> [%ds] %s\n' $((SECONDS - started)) "$*"; }
-
 # quietly LOG COMMAND...: runs a third-party build step, showing its output only if it fails.
 quietly() {
     local log=$1
     shift
-    "$@" >>"$log" 2>&1 || { tail -n 40 "$log" >&2; echo "failed: $*; the whole log is in $log" >&2; exit 1; }
+    "$@" >>"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "$*: the whole log is in $log"; }
 }
 export MINGW_DEPENDENCIES="$prefix"
 
-"$here/scripts/install-missing.sh" "${windows_packages[@]}"
+"$here/scripts/lib/install-missing.sh" "${windows_packages[@]}"
 
 if [ ! -f "$prefix/.complete" ]; then
     rm -rf "$cache"
@@ -39,14 +35,14 @@ if [ ! -f "$prefix/.complete" ]; then
     # own, so the machine's apt configuration stays as it is. A testing release's Release file
     # is valid for a week only, which a mirror frozen in time would fail.
     step "fetching the source of Debian's freetype ($suite)"
-    echo "deb-src $("$here/scripts/debian-mirror.sh") $suite main" >"$cache/apt/sources.list"
+    echo "deb-src $("$here/scripts/lib/debian-mirror.sh") $suite main" >"$cache/apt/sources.list"
     apt_options=(-o "Dir::Etc::SourceList=$cache/apt/sources.list" -o "Dir::Etc::SourceParts=$cache/apt/parts"
         -o "Dir::State::Lists=$cache/apt/lists" -o "Dir::Cache=$cache/apt/cache")
     apt_options+=(-o APT::Sandbox::User=root -o Acquire::Check-Valid-Until=false)
     apt-get "${apt_options[@]}" update -qq
     (cd "$cache/src" && quietly "$cache/fetch.log" apt-get "${apt_options[@]}" source freetype)
     freetype_source=$(find "$cache/src" -maxdepth 1 -type d -name 'freetype-*' | head -n 1)
-    [ -d "$freetype_source" ] || { echo "could not fetch FreeType's source" >&2; exit 1; }
+    [ -d "$freetype_source" ] || fail "could not fetch FreeType's source"
 
     step "building FreeType (static) from $(basename "$freetype_source")"
     quietly "$cache/freetype.log" cmake -S "$freetype_source" -B "$cache/freetype-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \

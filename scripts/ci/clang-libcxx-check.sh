@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and checks the programs with clang and LLVM's libc++, the toolchain closest to macOS's
 # (Apple's compiler is clang, its standard library libc++, stricter than libstdc++ about
-# includes): scripts/clang-libcxx-check.sh
+# includes): scripts/ci/clang-libcxx-check.sh
 #   1. builds SFML 3.0.2 from its source (FETCHCONTENT_SOURCE_DIR_SFML: a local copy),
 #      GoogleTest from Debian's source of it, and the programs with the bit-exact unit tests,
 #      all with clang and -stdlib=libc++; a warning in the project's own code fails the check;
@@ -10,15 +10,13 @@
 #      every one with the line that this machine's usual g++ build prints for the same frame.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
-out="$here/build-clang-libcxx"
+label=clang-libcxx
+. "$(dirname "$0")/../lib/common.sh"
+out="$builds/clang-libcxx"
 lines_wanted=300
-started=$SECONDS
-step() { printf '==> [clang-libcxx, %ds] %s\n' $((SECONDS - started)) "$*"; }
-fail() { echo "FAIL (clang-libcxx): $*" >&2; exit 1; }
 
 . "$here/scripts/lib/packages.sh"
-"$here/scripts/install-missing.sh" "${libcxx_packages[@]}"
+"$here/scripts/lib/install-missing.sh" "${libcxx_packages[@]}"
 export CC=clang CXX=clang++ CXXFLAGS=-stdlib=libc++
 
 step "building GoogleTest with libc++"
@@ -51,7 +49,7 @@ first_lines() { # BINARY OUTPUT: the first lines boxpair prints on a virtual dis
     timeout 120 "${virtual_display[@]}" run "$1" 2>/dev/null | head -n "$lines_wanted" >"$2" || true
 }
 first_lines "$out/project/boxpair/boxpair" "$out/libcxx-lines.txt"
-first_lines "$here/build-programs/boxpair/boxpair" "$out/gcc-lines.txt"
+first_lines "$builds/programs/boxpair/boxpair" "$out/gcc-lines.txt"
 [ "$(wc -l <"$out/libcxx-lines.txt")" -eq "$lines_wanted" ] || fail "the libc++ build printed $(wc -l <"$out/libcxx-lines.txt") lines"
 cmp -s "$out/libcxx-lines.txt" "$out/gcc-lines.txt" ||
     fail "$(diff "$out/gcc-lines.txt" "$out/libcxx-lines.txt" | grep -c '^>') of $lines_wanted lines differ from g++'s"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that another architecture computes what this machine does, bit for bit:
-#   scripts/cross-check.sh i386|arm64|armhf|s390x|riscv64|ppc64el
+#   scripts/ci/cross-check.sh i386|arm64|armhf|s390x|riscv64|ppc64el
 # On a clean minimal install of the Debian release named below (scripts/lib/clean-install.sh),
 # builds boxpair and the bit-exact unit tests with Debian's own cross toolchain and libraries
 # for that architecture, then
@@ -27,21 +27,20 @@ case "$arch" in
     *) echo "usage: $0 i386|arm64|armhf|s390x|riscv64|ppc64el" >&2; exit 2 ;;
 esac
 lines_wanted=300
-started=$SECONDS
-step() { printf '\n==> [%s, %ds] %s\n' "$arch" $((SECONDS - started)) "$*"; }
-fail() { echo "FAIL ($arch): $*" >&2; exit 1; }
 # Both checks run whatever the first finds; the check fails at the end if either did.
 failures=()
 
-. "$(dirname "$0")/lib/clean-install.sh"
+label=$arch
+. "$(dirname "$0")/../lib/common.sh"
+. "$here/scripts/lib/clean-install.sh"
 
 # This machine's own boxpair, the one the other architecture's lines must equal.
-"$here/scripts/install-missing.sh" "${run_packages[@]}"
+"$here/scripts/lib/install-missing.sh" "${run_packages[@]}"
 step "building this machine's boxpair"
 # One build at a time in its folder, as checks of several architectures may run side by side.
 (cd "$here" && flock "${TMPDIR:-/tmp}/sparkfield-boxpair-programs.lock" \
     sh -c 'cmake --preset programs >/dev/null && cmake --build --preset programs --target boxpair >/dev/null')
-reference="$here/build-programs/boxpair/boxpair"
+reference="$builds/programs/boxpair/boxpair"
 
 clean_install "$release"
 
@@ -51,20 +50,20 @@ step "installing the $arch toolchain and libraries"
 
 step "building boxpair and the unit tests for $arch"
 (inside "DEBIAN_GNU_TYPE=$gnu_type DEBIAN_MULTIARCH=$multiarch CROSS_EMULATOR=$emulator \
-    cmake -S . -B build-$arch -DCMAKE_TOOLCHAIN_FILE=cmake/debian-cross.cmake -DCMAKE_BUILD_TYPE=Release \
+    cmake -S . -B build/$arch -DCMAKE_TOOLCHAIN_FILE=cmake/debian-cross.cmake -DCMAKE_BUILD_TYPE=Release \
         -DBUILD_DISPLAY_TESTS=OFF -DBUILD_BENCHMARKS=OFF >/dev/null &&
-    cmake --build build-$arch --parallel $(nproc) --target boxpair particle_system_tests agent_step_tests >/dev/null &&
-    file -b build-$arch/boxpair/boxpair")
+    cmake --build build/$arch --parallel $(nproc) --target boxpair particle_system_tests agent_step_tests >/dev/null &&
+    file -b build/$arch/boxpair/boxpair")
 
 step "unit tests ${emulator:+under $emulator}"
 for suite in particle_system_tests agent_step_tests; do
-    (inside "$emulator build-$arch/tests/$suite --gtest_brief=1") || failures+=("$suite failed")
+    (inside "$emulator build/$arch/tests/$suite --gtest_brief=1") || failures+=("$suite failed")
 done
 
 step "boxpair on a virtual display ${emulator:+under $emulator}"
 start_virtual_display
 checkout="$root/root/sparkfield-boxpair"
-(inside "$emulator build-$arch/boxpair/boxpair >lines-$arch.txt 2>boxpair-$arch.log") &
+(inside "$emulator build/$arch/boxpair/boxpair >lines-$arch.txt 2>boxpair-$arch.log") &
 run_pid=$!
 timeout 300 bash -c "until [ -f '$checkout/lines-$arch.txt' ] && [ \$(wc -l <'$checkout/lines-$arch.txt') -ge $lines_wanted ]; do
     kill -0 $run_pid 2>/dev/null || exit 1; sleep 0.2; done" || fail "boxpair printed $(wc -l <"$checkout/lines-$arch.txt") lines: $(cat "$checkout/boxpair-$arch.log")"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Tries the README's two commands as a new user would, on a clean minimal Debian install:
-#   scripts/fresh-machine.sh bookworm|trixie|forky
+#   scripts/ci/fresh-machine.sh bookworm|trixie|forky
 # Makes the install with mmdebstrap (minbase plus git), clones this checkout's committed HEAD
 # into it, then, exactly as the README writes them:
 #   1. scripts/run.sh sparkfield, shown on a virtual display of this machine; the check waits
@@ -14,10 +14,10 @@ case "$release" in
     bookworm | trixie | forky) ;;
     *) echo "usage: $0 bookworm|trixie|forky" >&2; exit 2 ;;
 esac
-started=$SECONDS
-step() { printf '\n==> [%s, %ds] %s\n' "$release" $((SECONDS - started)) "$*"; }
 
-. "$(dirname "$0")/lib/clean-install.sh"
+label=$release
+. "$(dirname "$0")/../lib/common.sh"
+. "$here/scripts/lib/clean-install.sh"
 clean_install "$release"
 
 # 1. The run command, on a virtual display that stands for the user's desktop.
@@ -25,7 +25,7 @@ step "scripts/run.sh sparkfield (on a virtual display)"
 start_virtual_display
 (inside scripts/run.sh sparkfield) > >(sed -u 's/^/    /') 2>&1 &
 run_pid=$!
-window=$(DISPLAY=":$display_number" "${virtual_display[@]}" window 1800) || { echo "FAIL: no window appeared" >&2; exit 1; }
+window=$(DISPLAY=":$display_number" "${virtual_display[@]}" window 1800) || fail "no window appeared"
 step "the window appeared: $window"
 stop_namespace "$run_pid"
 run_pid=

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Checks that a release rebuilds to the byte: scripts/reproducibility-check.sh
+# Checks that a release rebuilds to the byte: scripts/ci/reproducibility-check.sh
 # Runs scripts/release.sh on the committed HEAD twice, one run after the other, from two clones
 # in folders of different names and depths, with umask 022 and 002, different time zones and
 # locales, and compares the two SHA256SUMS. Where they differ, diffoscope (Debian's
 # diffoscope-minimal) says how each differing artefact does, so that the cause is named.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/../lib/common.sh"
 . "$here/scripts/lib/packages.sh"
-"$here/scripts/install-missing.sh" git diffoscope-minimal
+"$here/scripts/lib/install-missing.sh" git diffoscope-minimal
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,5 +1,6 @@
 # Clean minimal Debian installs for the checks that try this checkout as a new machine would
-# (scripts/fresh-machine.sh, scripts/cross-check.sh). Sourced, not run; needs root.
+# (scripts/ci/fresh-machine.sh, scripts/ci/cross-check.sh). Sourced after common.sh, not run;
+# needs root.
 #
 # clean_install RELEASE makes the install from a pristine base image, cached in
 # $FRESH_MACHINE_CACHE (default /var/cache/sparkfield-boxpair/fresh-machine), and clones the
@@ -8,7 +9,6 @@
 # ends, the kernel ends every process inside it. On exit the install is deleted, the virtual
 # display and the namespace ended.
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$here/scripts/lib/packages.sh"
 cache=${FRESH_MACHINE_CACHE:-/var/cache/sparkfield-boxpair/fresh-machine}
 work=
@@ -51,7 +51,7 @@ trap 'exit 130' INT TERM
 clean_install() {
     local release=$1
     local base="$cache/$release-minbase.tar"
-    "$here/scripts/install-missing.sh" "${clean_install_packages[@]}"
+    "$here/scripts/lib/install-missing.sh" "${clean_install_packages[@]}"
     mkdir -p "$cache"
     if [ ! -s "$base" ]; then
         step "making the base image $base"
@@ -60,7 +60,7 @@ clean_install() {
         local valid_until=()
         [ "$release" != forky ] || valid_until=(--aptopt='Acquire::Check-Valid-Until "false"')
         mmdebstrap --variant=minbase --format=tar --include=git,ca-certificates "${valid_until[@]}" \
-            "$release" "$base.partial" "${FRESH_MACHINE_MIRROR:-$("$here/scripts/debian-mirror.sh")}"
+            "$release" "$base.partial" "${FRESH_MACHINE_MIRROR:-$("$here/scripts/lib/debian-mirror.sh")}"
         mv "$base.partial" "$base"
     fi
     step "unpacking a clean $release install"

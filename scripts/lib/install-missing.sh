@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs those of the given Debian packages that are not installed yet, with apt's own
-# progress: scripts/install-missing.sh PACKAGE... Runs apt through sudo unless run as root.
+# progress: scripts/lib/install-missing.sh PACKAGE... Runs apt through sudo unless run as root.
 # Does nothing where there is no dpkg (another distribution: install them by hand).
 set -euo pipefail
 

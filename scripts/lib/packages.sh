@@ -31,7 +31,7 @@ cross_packages() {
     echo "cmake make file g++-$2 libsfml-dev:$1 libx11-dev:$1 libgtest-dev:$1 qemu-user"
 }
 
-# clang with LLVM's libc++, and GoogleTest's source to build with it (scripts/clang-libcxx-check.sh).
+# clang with LLVM's libc++, and GoogleTest's source to build with it (scripts/ci/clang-libcxx-check.sh).
 libcxx_packages=(clang libc++-dev libc++abi-dev googletest "${run_packages[@]}" "${sfml_source_packages[@]}"
     "${display_packages[@]}")
 
