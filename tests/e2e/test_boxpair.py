@@ -54,7 +54,8 @@ def test_once_the_squares_overlap_the_red_one_is_drawn_whole_over_the_blue(boxpa
 
 def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair):
     """A frame may sample the keyboard between two key events, so a key can act for one frame
-    more or less than the others: counts are checked to within that one frame."""
+    more or less than the others, and a test slowed down releases its keys late: moves are
+    checked from below, and against each other to within one frame."""
     def hold(keys, frames):
         boxpair.press(*keys)
         boxpair.wait_frames(frames)
@@ -71,4 +72,4 @@ def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair)
     assert moved_left <= left - 5 * 7 and moved_left % 5 == 0 and moved_top % 5 == 0
     assert abs((left - moved_left) - (60 - moved_top)) <= 5, "Left and Up together move diagonally"
     down_left, down_top, _, _ = hold(["Down"], 8)
-    assert down_left == moved_left and down_top - moved_top in range(5 * 7, 5 * 9 + 1), "Down moves 5 pixels a frame"
+    assert down_left == moved_left and down_top - moved_top >= 5 * 7 and down_top % 5 == 0, "Down moves 5 pixels a frame"
