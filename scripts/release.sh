@@ -18,7 +18,7 @@ export LC_ALL=C TZ=UTC
 umask 022
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
-version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(project_version)
 name="sparkfield-boxpair-$version"
 dist="$here/dist"
 

@@ -71,7 +71,7 @@ echo "Building with SFML $sfml_version"
 cmake --build "$out" --parallel "$jobs" --target sparkfield boxpair >"$out/build.log" 2>&1 ||
     { tail -n 60 "$out/build.log" >&2; exit 1; }
 
-version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
+version=$(project_version)
 package="$out/sparkfield-boxpair-$version-windows-x64.zip"
 staging="$out/package"
 rm -rf "$staging" "$package"

@@ -67,8 +67,9 @@ void ParticleSystem::update(sf::Time elapsed)
     const float dt = elapsed.asSeconds();
     const float fadeSeconds = maxLifetime.asSeconds();
     sf::Vertex* const vertices = &points[0];
+    const std::size_t count = states.size();
 
-    for (std::size_t i = 0; i < states.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         State& particle = states[i];
         sf::Vertex& vertex = vertices[i];
 

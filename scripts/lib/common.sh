@@ -9,6 +9,9 @@ builds="$here/build"
 label=${label:-$(basename "$0" .sh)}
 started=$SECONDS
 
+# The version project() in CMakeLists.txt gives.
+project_version() { sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt"; }
+
 # step TEXT: the next step's heading, with the seconds the script has taken so far. On standard
 # error, as standard output may be a program's own (scripts/run.sh boxpair | head).
 step() { printf '==> [%s, %ds] %s\n' "$label" $((SECONDS - started)) "$*" >&2; }
