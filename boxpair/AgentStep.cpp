@@ -11,6 +11,14 @@ namespace {
 
 const double pi = 4.0 * std::atan(1.0);
 
+// Strict on both sides: a corner exactly on an edge still counts as inside.
+bool outside(float coordinate, unsigned int extent)
+{
+    return coordinate > static_cast<float>(extent) || coordinate < 0.f;
+}
+
+} // namespace
+
 sf::Vector2f agentStep(sf::Vector2f player, sf::Vector2f agent)
 {
     const float dx = agent.x - player.x;
@@ -20,14 +28,6 @@ sf::Vector2f agentStep(sf::Vector2f player, sf::Vector2f agent)
     return sf::Vector2f(2.f * static_cast<float>(std::cos(static_cast<double>(phi))),
                         2.f * static_cast<float>(std::sin(static_cast<double>(phi))));
 }
-
-// Strict on both sides: a corner exactly on an edge still counts as inside.
-bool outside(float coordinate, unsigned int extent)
-{
-    return coordinate > static_cast<float>(extent) || coordinate < 0.f;
-}
-
-} // namespace
 
 void stepAgent(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::RectangleShape& agent,
                std::ostream& report)

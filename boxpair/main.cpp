@@ -36,7 +36,6 @@ void handleEvents(sf::RenderWindow& window)
 }
 
 // Keys are read from the keyboard's state rather than from events, so holding one keeps moving.
-// That state is the whole keyboard's, so it is read only while the keys are meant for us.
 void movePlayer(sf::RectangleShape& player)
 {
     if (sf::Keyboard::isKeyPressed(sf::Keyboard::Key::Left))
@@ -84,6 +83,7 @@ int main()
     while (window.isOpen()) {
         handleEvents(window);
 
+        // The keyboard's state is the whole desktop's: read it only while the keys are ours.
         if (window.hasFocus())
             movePlayer(player);
         if (!stepAgentReported(window.getSize(), player, agent))
