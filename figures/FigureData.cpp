@@ -59,10 +59,14 @@ sf::RectangleShape squareAt(sf::Vector2f corner)
 
 void stepField(sf::Vector2f player, sf::Vector2f topLeft, sf::Vector2f bottomRight, float spacing)
 {
-    for (float y = topLeft.y; y <= bottomRight.y; y += spacing) {
-        for (float x = topLeft.x; x <= bottomRight.x; x += spacing) {
-            const sf::Vector2f step = chase::agentStep(player, sf::Vector2f(x, y));
-            std::cout << x << ' ' << y << ' ' << step.x << ' ' << step.y << '\n';
+    const int rows = static_cast<int>((bottomRight.y - topLeft.y) / spacing);
+    const int columns = static_cast<int>((bottomRight.x - topLeft.x) / spacing);
+    for (int row = 0; row <= rows; ++row) {
+        for (int column = 0; column <= columns; ++column) {
+            const sf::Vector2f agent(topLeft.x + static_cast<float>(column) * spacing,
+                                     topLeft.y + static_cast<float>(row) * spacing);
+            const sf::Vector2f step = chase::agentStep(player, agent);
+            std::cout << agent.x << ' ' << agent.y << ' ' << step.x << ' ' << step.y << '\n';
         }
     }
 }
@@ -82,8 +86,8 @@ void chaseInRadians(sf::Vector2f player, sf::Vector2f agent, int frames)
         const sf::Vector2f offset = agent - player;
         const double theta = std::atan2(static_cast<double>(offset.y), static_cast<double>(offset.x));
         agent += sf::Vector2f(2.f * static_cast<float>(std::cos(theta)), 2.f * static_cast<float>(std::sin(theta)));
-        if (agent.x > static_cast<float>(chaseWindow.x) || agent.x < 0.f || agent.y > static_cast<float>(chaseWindow.y) ||
-            agent.y < 0.f)
+        if (agent.x > static_cast<float>(chaseWindow.x) || agent.x < 0.f ||
+            agent.y > static_cast<float>(chaseWindow.y) || agent.y < 0.f)
             agent = sf::Vector2f(400.f, 300.f);
         std::cout << agent.x << ' ' << agent.y << '\n';
     }
@@ -150,8 +154,7 @@ void largestBend(int frames)
             if (particle.lifetime > lifetime[i] - frameTime) { // born again in this update
                 velocityAtBirth[i] = particle.velocity - particle.acceleration * dt;
                 straight[i] = sf::Vector2f(300.f, 200.f) + velocityAtBirth[i] * dt;
-            }
-            else {
+            } else {
                 straight[i] += velocityAtBirth[i] * dt;
             }
             lifetime[i] = particle.lifetime;
@@ -170,27 +173,21 @@ int main(int argc, char** argv)
     if (verb == "step-field" && argc == 9) {
         stepField({number(argv[2]), number(argv[3])}, {number(argv[4]), number(argv[5])},
                   {number(argv[6]), number(argv[7])}, number(argv[8]));
-    }
-    else if (verb == "chase" && argc == 7) {
+    } else if (verb == "chase" && argc == 7) {
         chaseLines({number(argv[2]), number(argv[3])}, {number(argv[4]), number(argv[5])}, whole(argv[6]));
-    }
-    else if (verb == "chase-in-radians" && argc == 7) {
+    } else if (verb == "chase-in-radians" && argc == 7) {
         chaseInRadians({number(argv[2]), number(argv[3])}, {number(argv[4]), number(argv[5])}, whole(argv[6]));
-    }
-    else if (verb == "fountain" && argc >= 4) {
+    } else if (verb == "fountain" && argc >= 4) {
         std::vector<int> frames;
         for (int i = 3; i < argc; ++i)
             frames.push_back(whole(argv[i]));
         if (!drawFountain(argv[2], frames))
             return 1;
-    }
-    else if (verb == "lives" && argc == 4) {
+    } else if (verb == "lives" && argc == 4) {
         lives(static_cast<std::size_t>(whole(argv[2])), whole(argv[3]));
-    }
-    else if (verb == "largest-bend" && argc == 3) {
+    } else if (verb == "largest-bend" && argc == 3) {
         largestBend(whole(argv[2]));
-    }
-    else {
+    } else {
         std::cerr << "usage: see the comment at the top of figures/FigureData.cpp\n";
         return 2;
     }

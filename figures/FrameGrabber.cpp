@@ -46,4 +46,4 @@ void beforeBufferSwap()
     std::ofstream(path, std::ios::binary | std::ios::app).write(rgba.data(), static_cast<std::streamsize>(rgba.size()));
 }
 
-void onBufferSwap() {}
+void onBufferSwap() { }

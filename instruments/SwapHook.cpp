@@ -1,5 +1,6 @@
-// The buffer-swap hook shared by the libraries preloaded into a program to count the frames
-// it shows: every glXSwapBuffers the program makes calls onBufferSwap() after the real swap.
+// The buffer-swap hook shared by the libraries preloaded into a program to count or keep the
+// frames it shows: every glXSwapBuffers the program makes calls beforeBufferSwap() before the
+// real swap and onBufferSwap() after it.
 
 #include "SwapHook.hpp"
 
@@ -27,6 +28,7 @@ template <typename Function> Function next(const char* name)
 void countingSwap(void* display, unsigned long drawable)
 {
     static const auto realSwap = next<SwapBuffers>("glXSwapBuffers");
+    beforeBufferSwap();
     realSwap(display, drawable);
     onBufferSwap();
 }
@@ -50,6 +52,9 @@ const char* thisLibrary()
 }
 
 } // namespace
+
+// Weak, so that a library that defines its own takes the place of this empty one.
+__attribute__((weak)) void beforeBufferSwap() { }
 
 extern "C" {
 

@@ -10,8 +10,11 @@ sfml_source_packages=(git libxrandr-dev libxcursor-dev libxi-dev libudev-dev lib
 # Starting virtual displays and looking at windows on them (scripts/lib/virtual_display.py).
 display_packages=(xvfb python3-xlib python3-pil)
 
+# Plotting the docs' figures (scripts/figures.sh).
+figure_packages=("${display_packages[@]}" python3-matplotlib python3-numpy)
+
 # Testing, checking and measuring, beside building and running (scripts/setup.sh).
-test_packages=("${run_packages[@]}" "${display_packages[@]}" pkg-config dpkg-dev file
+test_packages=("${run_packages[@]}" "${figure_packages[@]}" pkg-config dpkg-dev file
     libgtest-dev libgmock-dev libbenchmark-dev
     openbox weston xwayland tigervnc-standalone-server python3-pytest python3-pytest-timeout python3-psutil
     clang-tidy clang-format cppcheck

@@ -171,3 +171,24 @@ TEST(AgentMotion, FollowsAPlayerOutsideTheWindowAndIsRecentredEvery308Frames)
     }
     EXPECT_EQ(recentredFrames, (std::vector<int>{308, 616, 924}));
 }
+
+// Turned into degrees and read as radians, the bearing θ from the player turns the step
+// 180/π times as fast: it points straight at the player on the 56 rays
+// θ = (2k + 1)·π/(180/π − 1) within ±π, and straight away on the rays θ = 2k·π/(180/π − 1).
+TEST(AgentStep, PointsAtThePlayerOnFiftySixRaysAndAwayOnTheRaysBetween)
+{
+    const double pi = 4.0 * std::atan(1.0);
+    const sf::Vector2f player(120.f, 60.f);
+    int towardRays = 0;
+    for (int m = -60; m <= 60; ++m) {
+        const double theta = m * pi / (180.0 / pi - 1.0);
+        if (std::abs(theta) > pi)
+            continue;
+        const sf::Vector2f outward(static_cast<float>(std::cos(theta)), static_cast<float>(std::sin(theta)));
+        const sf::Vector2f step = chase::agentStep(player, player + outward * 200.f);
+        const float along = step.x * outward.x + step.y * outward.y;
+        EXPECT_NEAR(along, m % 2 != 0 ? -2.f : 2.f, 0.01f) << "θ = " << m << "π/(180/π − 1)";
+        towardRays += m % 2 != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(towardRays, 56);
+}
