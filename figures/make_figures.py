@@ -33,6 +33,7 @@ import virtual_display  # noqa: E402
 
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
+from matplotlib import ft2font  # noqa: E402
 
 PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "docs", "how-it-works.md")
 CHASE_WINDOW = (800, 600)
@@ -307,8 +308,8 @@ def save_animation(frames, output, duration, hold=1500):
 
 def made_with():
     mesa = subprocess.run(["dpkg-query", "-W", "-f", "${Version}", "libgl1-mesa-dri"], capture_output=True, text=True)
-    return (f"matplotlib {matplotlib.__version__}\nPillow {PIL.__version__}\nnumpy {np.__version__}\n"
-            f"Mesa {mesa.stdout.strip() or 'unknown'}\n")
+    return (f"matplotlib {matplotlib.__version__}\nFreeType {ft2font.__freetype_version__}\nPillow {PIL.__version__}\n"
+            f"numpy {np.__version__}\nMesa {mesa.stdout.strip() or 'unknown'}\n")
 
 
 def check_page(numbers):
