@@ -30,6 +30,20 @@ def fountain_around(image, x, y, opaque_at_least=0):
     return len(opaque) >= opaque_at_least and all(math.hypot(px - x, py - y) <= 160 for px, py in opaque)
 
 
+def farthest_lit(image, x, y):
+    """How far from (x, y) the farthest pixel that is not black lies; None if all are, or if there
+    is no picture."""
+    if image is None:
+        return None
+    width = image.width
+    lit = [i for i, value in enumerate(image.convert("L").getdata()) if value]
+    return max((math.hypot(i % width - x, i // width - y) for i in lit), default=None)
+
+
+def lit_pixels(image):
+    return sum(1 for value in image.convert("L").getdata() if value)
+
+
 def colour_mask(image, colour):
     """White where the image has exactly this colour, black elsewhere."""
     hits = [mask(channel, lambda value, wanted=wanted: value == wanted) for channel, wanted in zip(image.split(), colour)]

@@ -2,6 +2,7 @@
 judged."""
 import os
 import subprocess
+import time
 
 from Xlib import X
 
@@ -21,10 +22,13 @@ class Run:
         self.place, self.program = place, program
         folder = place.tmp_path
         self.out, self.err, self.frame_file = (folder / f"{program.name}.{kind}" for kind in ("out", "err", "frames"))
+        self.folder = folder / f"{program.name}.cwd"  # its working folder, empty: it writes no files
+        self.folder.mkdir(exist_ok=True)
         connected = place.let_go and place.clients_connected()
+        self.started = time.monotonic()  # before the program: its clock can only start later
         with open(self.out, "wb") as out, open(self.err, "wb") as err:
             self.process = subprocess.Popen(
-                place.command(program) + list(arguments), stdout=out, stderr=err,
+                place.command(program) + list(arguments), stdout=out, stderr=err, cwd=self.folder,
                 env={**os.environ, "DISPLAY": place.display, "FRAME_COUNT_FILE": str(self.frame_file),
                      **place.environment(), **(environment or {})})
         if place.let_go:  # the test looks only once the program has made both its connections
@@ -101,10 +105,11 @@ class Run:
         assert self.process.returncode == status, self.errors()
 
     def assert_ended_cleanly(self):
-        """Status 0, and its output as its table entry says; a program that prints a line a
-        frame has printed whole, well-formed lines, one for each frame it showed and one for
-        the frame that closed the window."""
+        """Status 0, no file written, and its output as its table entry says; a program that
+        prints a line a frame has printed whole, well-formed lines, one for each frame it showed
+        and one for the frame that closed the window."""
         self.assert_exits_with(0)
+        assert not any(self.folder.iterdir()), "it wrote files"
         output = self.output()
         if isinstance(self.place, Wine):
             assert self.errors() == ""
