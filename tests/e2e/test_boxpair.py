@@ -1,5 +1,7 @@
 """What boxpair alone does: the steps it prints, the agent drawn where they lead, and the
 player's square under the arrow keys."""
+import time
+
 import pytest
 
 from harness import until
@@ -14,12 +16,16 @@ pytestmark = pytest.mark.places("bare")
 def boxpair(start):
     run = start(BOXPAIR)
     assert run.wait_lines(1)
+    # Each line is written as it comes; held back in a buffer, they would come some 240 at once.
+    assert len(run.lines()) < 120, "lines held back, not written a frame at a time"
     return run
 
 
 def test_reports_the_agents_step_once_a_frame_from_the_starting_positions(boxpair):
     assert boxpair.wait_lines(150)
     lines = boxpair.lines()
+    # At most 60 frames a second: a slower machine only prints fewer.
+    assert len(lines) <= 60 * (time.monotonic() - boxpair.started) + 2, "more than 60 frames a second"
     assert all(STEP_LINE.match(line) for line in lines)
     assert lines[:3] == ["0.985995 1.74006", "0.611402 1.90426", "0.0690283 1.99881"]
     boxpair.assert_untouched()
@@ -73,3 +79,5 @@ def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair)
     assert abs((left - moved_left) - (60 - moved_top)) <= 5, "Left and Up together move diagonally"
     down_left, down_top, _, _ = hold(["Down"], 8)
     assert down_left == moved_left and down_top - moved_top >= 5 * 7 and down_top % 5 == 0, "Down moves 5 pixels a frame"
+    out = hold(["Left"], down_left // 5 + 2)
+    assert out is None or (out[0] == 0 and out[2] < 50), "the blue square stops at the window's edge"

@@ -9,6 +9,7 @@ import time
 import psutil
 import pytest
 
+from harness.chase import line, step
 from harness.pictures import BLUE, assert_fountain_settles_around, assert_shows_its_picture, square
 from harness.programs import BOXPAIR, SPARKFIELD
 
@@ -67,7 +68,10 @@ def test_survives_one_pixel_and_a_very_large_window(run, program):
     run.resize(1, 1)
     time.sleep(0.5)  # some frames at one pixel
     if program.prints_steps:
+        # Its tests use the window's size now: one pixel, centred at (0, 0), and the agent
+        # stepping out of it from there each frame is put back there each frame.
         assert run.wait_frames(5), "stopped at one pixel"
+        assert run.lines()[-3:] == [line(step((120, 60), (0, 0)))] * 3, "not re-centred in a window of one pixel"
     assert run.process.poll() is None
     for size in ((2000, 1500), program.size):
         run.resize(*size)
