@@ -22,6 +22,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import zlib
 
 import matplotlib
 import numpy as np
@@ -309,7 +310,7 @@ def save_animation(frames, output, duration, hold=1500):
 def made_with():
     mesa = subprocess.run(["dpkg-query", "-W", "-f", "${Version}", "libgl1-mesa-dri"], capture_output=True, text=True)
     return (f"matplotlib {matplotlib.__version__}\nFreeType {ft2font.__freetype_version__}\nPillow {PIL.__version__}\n"
-            f"numpy {np.__version__}\nMesa {mesa.stdout.strip() or 'unknown'}\n")
+            f"zlib {zlib.ZLIB_RUNTIME_VERSION}\nnumpy {np.__version__}\nMesa {mesa.stdout.strip() or 'unknown'}\n")
 
 
 def check_page(numbers):
