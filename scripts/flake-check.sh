@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs the end-to-end, desktop and reliability suites ROUNDS times in a row (10 by default) with
-# both cores kept busy beside them, as on a loaded machine, and prints how many rounds each test
-# passed: scripts/flake-check.sh [rounds]. Uses the release build; fails if any round failed.
+# Runs the end-to-end, desktop, reliability, display and figures suites ROUNDS times in a row (10
+# by default) with both cores kept busy beside them, as on a loaded machine, and prints how many
+# rounds each test passed: scripts/flake-check.sh [rounds]. Uses the release build; fails if any round failed.
 set -uo pipefail
 
 . "$(dirname "$0")/lib/common.sh"
@@ -19,7 +19,7 @@ for _ in 1 2; do
     spinners+=($!)
 done
 
-ctest --test-dir "$build" -L 'e2e|desktop|reliability' --repeat until-fail:"$rounds" --parallel 2 \
+ctest --test-dir "$build" -L 'e2e|desktop|reliability|display|figures' --repeat until-fail:"$rounds" --parallel 2 \
     --output-on-failure >"$log" 2>&1
 status=$?
 stop_spinners

@@ -79,13 +79,15 @@ def test_sparkfield_keeps_the_pace_of_real_time(start):
     run = start(SPARKFIELD)
     first = until(lambda: farthest_lit(run.picture(), 300, 200) is not None and time.monotonic(), "a first frame")
     time.sleep(0.8)  # the span the fountain is judged over
-    before, picture = time.monotonic(), run.picture()
+    before = time.monotonic()
+    picture = until(run.picture, "a picture")
     for _ in range(2):
         picture = until(lambda shown=picture: (now := run.picture()) != shown and now, "a new frame")
     after = time.monotonic()
     shortest, longest = before - first, after - run.started
-    farthest, lit = farthest_lit(picture, 300, 200), lit_pixels(picture)
-    assert lit >= 800, f"{lit} points lit of the thousand born"
+    farthest = farthest_lit(picture, 300, 200)
+    if longest < 1.5:  # until then every point is inside the window, and few share a pixel
+        assert lit_pixels(picture) >= 800, "fewer points than the thousand born"
     assert 99 * shortest - 9.28 * shortest**2 - 2 <= farthest <= 99 * longest + 9.28 * longest**2 + 2, \
         f"the farthest point is {farthest:.0f} pixels out between {shortest:.2f} and {longest:.2f} s after the start"
 
