@@ -82,6 +82,8 @@ def run_boxpair(boxpair, grabber, scratch):
                 return program.poll() is not None or (enough and os.path.exists(frames_file)
                                                       and os.path.getsize(frames_file) == kept * frame_bytes)
             virtual_display.until(done, f"boxpair's first {FRAMES_PRINTED} frames", 120)
+            if program.poll() is not None:
+                sys.exit(f"boxpair ended, with status {program.returncode}, before its first {FRAMES_PRINTED} frames")
         finally:
             program.kill()
             program.wait()
@@ -165,7 +167,7 @@ def plot_chase(path, player, start, field, arrows, facts, output):
               label=f"the {len(rays('toward'))} rays on which the step points straight at the player")
     axes.plot([], [], color="#a50026", lw=0.5, ls=":", label="the rays on which it points straight away")
     axes.quiver(arrows[:, 0], arrows[:, 1], arrows[:, 2], arrows[:, 3], angles="xy", color="black", width=0.002,
-                scale=0.25, scale_units="xy", label="the step at a few points: drawn onto the green rays")
+                scale=0.25, scale_units="xy", label="the step itself, every 24 pixels")
     axes.plot(path[:, 0], path[:, 1], color="#1f3fff", lw=1.6, label="the agent's path, as boxpair printed it")
     axes.plot(path[::10, 0], path[::10, 1], "o", color="#1f3fff", ms=2.5)
     axes.add_patch(plt.Rectangle(player, SQUARE, SQUARE, fill=False, ec="blue", lw=1.5))
