@@ -134,6 +134,9 @@ TEST(AgentMotion, OnAStillPlayerItRunsRightUntilRecentredInFrame341)
     EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
 }
 
+// From its start the agent is drawn onto the ray θ = 11π/(180/π − 1) ≈ 0.61386, one of those on
+// which the step points at the player, runs in along it 2 pixels a frame and then tumbles on
+// top of the player (docs/how-it-works.md).
 TEST(AgentMotion, HomesInOnAStillPlayerAndStaysOnIt)
 {
     const sf::RectangleShape player = squareAt(120.f, 60.f);
