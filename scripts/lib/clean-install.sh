@@ -15,6 +15,7 @@ work=
 root=
 server_pid=
 run_pid=
+side_pids=() # other namespaces a check starts beside run_pid's
 display_number=
 
 [ "$(id -u)" -eq 0 ] || { echo "$0: needs root (chroot, mounts)" >&2; exit 2; }
@@ -33,7 +34,8 @@ stop_virtual_display() {
 
 clean_install_cleanup() {
     local status=$?
-    [ -z "$run_pid" ] || stop_namespace "$run_pid"
+    local pid
+    for pid in $run_pid "${side_pids[@]}"; do stop_namespace "$pid"; done
     stop_virtual_display
     # The mounts lived in the namespace, which is gone; refuse to delete through any that is not.
     if [ -n "$root" ] && findmnt -rn -o TARGET | grep -q "^$root"; then
