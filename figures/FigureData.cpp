@@ -15,6 +15,10 @@
 //   lives COUNT FRAMES
 //       particles 0 to COUNT-1 of that fountain, frame by frame:
 //       lines "particle frame x y alpha remaining-seconds"
+//   first-lives FRAME...
+//       after each FRAME given, how many particles of that fountain are still in their first
+//       life, and the nearest and farthest of them from the spawn point, in pixels:
+//       lines "frame count nearest farthest"
 //   largest-bend FRAMES
 //       how far the pull has bent any particle's path from a straight line by its rebirth, in
 //       pixels, over FRAMES frames
@@ -31,6 +35,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -48,6 +53,13 @@ float number(const char* text)
 int whole(const char* text)
 {
     return static_cast<int>(std::strtol(text, nullptr, 10));
+}
+
+std::vector<int> wholes(char** first, char** last)
+{
+    std::vector<int> numbers;
+    std::transform(first, last, std::back_inserter(numbers), whole);
+    return numbers;
 }
 
 sf::RectangleShape squareAt(sf::Vector2f corner)
@@ -136,6 +148,43 @@ void lives(std::size_t count, int frames)
     }
 }
 
+// A particle is born again when its remaining lifetime grows from one frame to the next.
+void firstLives(std::vector<int> frames)
+{
+    std::sort(frames.begin(), frames.end());
+    particles::ParticleSystem system = fountain();
+    const std::size_t count = system.getParticleCount();
+    system.update(frameTime); // every particle's first birth
+    std::vector<bool> reborn(count, false);
+    std::vector<sf::Time> lifetime(count);
+    for (std::size_t i = 0; i < count; ++i)
+        lifetime[i] = system.getParticle(i).lifetime;
+    int frame = 1;
+    for (const int wanted : frames) {
+        for (; frame < wanted; ++frame) {
+            system.update(frameTime);
+            for (std::size_t i = 0; i < count; ++i) {
+                const sf::Time remaining = system.getParticle(i).lifetime;
+                reborn[i] = reborn[i] || remaining > lifetime[i];
+                lifetime[i] = remaining;
+            }
+        }
+        int firstLife = 0;
+        float nearest = 1e9f;
+        float farthest = 0.f;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (reborn[i])
+                continue;
+            const sf::Vector2f offset = system.getPoints()[i].position - sf::Vector2f(300.f, 200.f);
+            const float distance = std::hypot(offset.x, offset.y);
+            ++firstLife;
+            nearest = std::min(nearest, distance);
+            farthest = std::max(farthest, distance);
+        }
+        std::cout << wanted << ' ' << firstLife << ' ' << nearest << ' ' << farthest << '\n';
+    }
+}
+
 // The pull bends a particle's path below the line its velocity at birth sets, the more the
 // longer it lives.
 void largestBend(int frames)
@@ -178,13 +227,12 @@ int main(int argc, char** argv)
     } else if (verb == "chase-in-radians" && argc == 7) {
         chaseInRadians({number(argv[2]), number(argv[3])}, {number(argv[4]), number(argv[5])}, whole(argv[6]));
     } else if (verb == "fountain" && argc >= 4) {
-        std::vector<int> frames;
-        for (int i = 3; i < argc; ++i)
-            frames.push_back(whole(argv[i]));
-        if (!drawFountain(argv[2], frames))
+        if (!drawFountain(argv[2], wholes(argv + 3, argv + argc)))
             return 1;
     } else if (verb == "lives" && argc == 4) {
         lives(static_cast<std::size_t>(whole(argv[2])), whole(argv[3]));
+    } else if (verb == "first-lives" && argc >= 3) {
+        firstLives(wholes(argv + 2, argv + argc));
     } else if (verb == "largest-bend" && argc == 3) {
         largestBend(whole(argv[2]));
     } else {
