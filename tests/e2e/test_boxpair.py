@@ -5,7 +5,7 @@ import time
 import pytest
 
 from harness import until
-from harness.chase import untouched_chase
+from harness.chase import player_positions, untouched_chase
 from harness.pictures import BLUE, RED, pixels_of, square
 from harness.programs import BOXPAIR, STEP_LINE
 
@@ -63,13 +63,20 @@ def test_once_the_squares_overlap_the_red_one_is_drawn_whole_over_the_blue(boxpa
 def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair):
     """A frame may sample the keyboard between two key events, so a key can act for one frame
     more or less than the others, and a test slowed down releases its keys late: moves are
-    checked from below, and against each other to within one frame."""
+    checked from below, and against each other to within one frame. Every line printed is held
+    against the rule: each must be the agent's step for where the keys can have put the player
+    in its frame, and the blue square drawn must stand where the lines say it can."""
     def hold(keys, frames):
         boxpair.press(*keys)
         boxpair.wait_frames(frames)
         boxpair.release(*keys)
         boxpair.wait_frames(2)  # so that the last move is drawn
-        return square(boxpair.picture(), BLUE)
+        before = boxpair.lines()
+        player = square(boxpair.picture(), BLUE)
+        positions = player_positions(before)
+        assert player is None or player[2] < 50 or player[:2] in positions, \
+            f"blue square drawn at {player[:2]}, where the {len(before)} lines printed put it at one of {positions}"
+        return player
 
     left, top, _, _ = hold(["Left", "Right"], 10)
     assert abs(left - 120) <= 5 and top == 60, "Left and Right together cancel"
@@ -83,3 +90,4 @@ def test_holding_arrow_keys_moves_the_blue_square_and_nothing_else_does(boxpair)
     assert down_left == moved_left and down_top - moved_top >= 5 * 7 and down_top % 5 == 0, "Down moves 5 pixels a frame"
     out = hold(["Left"], down_left // 5 + 2)
     assert out is None or (out[0] == 0 and out[2] < 50), "the blue square stops at the window's edge"
+    player_positions(boxpair.lines())  # every line, the last ones too

@@ -65,16 +65,27 @@ for program in sparkfield boxpair; do
 done
 echo "programs hardened: full RELRO, canary, NX, PIE, FORTIFY"
 
+# What a menu and a software centre read, as installed: each file valid by its own validator,
+# and every name one file gives found in the tree (the metainfo's desktop entry, the entry's
+# program and icon).
 desktop-file-validate --no-hints "$root"/usr/share/applications/*.desktop || fail "desktop entries are not valid"
 [ "$(ls "$root"/usr/share/applications/*.desktop | wc -l)" = 2 ] || fail "expected two desktop entries"
 grep -qx 'Terminal=true' "$root"/usr/share/applications/*boxpair.desktop || fail "boxpair's entry opens no terminal"
 grep -qx 'Terminal=false' "$root"/usr/share/applications/*sparkfield.desktop || fail "sparkfield's entry opens a terminal"
-if ! appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$scratch/appstream.log" 2>&1 ||
+for entry in "$root"/usr/share/applications/*.desktop; do
+    program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    icon=$(sed -n 's/^Icon=//p' "$entry")
+    [ -x "$root/usr/bin/$program" ] || fail "$(basename "$entry") starts '$program', which the package does not install"
+    for size in scalable/apps/"$icon".svg 48x48/apps/"$icon".png; do
+        [ -s "$root/usr/share/icons/hicolor/$size" ] || fail "$(basename "$entry") shows the icon '$icon', not installed as $size"
+    done
+done
+if ! appstreamcli validate-tree --no-net "$root" >"$scratch/appstream.log" 2>&1 ||
     grep -E '^ +[EW]: ' "$scratch/appstream.log"; then
     cat "$scratch/appstream.log" >&2
-    fail "AppStream metadata has errors or warnings"
+    fail "AppStream metadata, as installed, has errors or warnings"
 fi
-echo "desktop entries and AppStream metadata: valid"
+echo "desktop entries and AppStream metadata, as installed: valid, and every name they give found"
 
 # `man PROGRAM` finds the page where the package puts it, and where `cmake --install` does.
 cmake --install "$build" --prefix "$scratch/prefix" --component programs >/dev/null
@@ -83,6 +94,8 @@ for manpath in "$root/usr/share/man" "$scratch/prefix/share/man"; do
         MANPATH="$manpath" man -w "$program" >/dev/null || fail "man $program finds no page in $manpath"
         MANPATH="$manpath" MANWIDTH=80 man "$program" 2>&1 | grep -q "EXIT STATUS" ||
             fail "man $program does not show its page"
+        warnings=$(MANPATH="$manpath" MANWIDTH=80 man --warnings "$program" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man $program warns: $warnings"
     done
 done
 echo "manual pages: found after installing either way"
