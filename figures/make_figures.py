@@ -247,8 +247,8 @@ def plot_radians(path, truth, player, start, recentred, output):
                                                        f"straight away {where}")
     axes.plot(400, 300, "x", color="black", ms=8)
     axes.annotate(f"put back at the centre in frames {' and '.join(map(str, recentred))};\n"
-                  "each time it runs off along the same line", (400, 300), xytext=(-300, 110),
-                  textcoords="offset points", arrowprops=dict(arrowstyle="->"))
+                  "each time it runs off along the same line", (400, 300), xytext=(40, 400),
+                  textcoords="data", arrowprops=dict(arrowstyle="->"))
     axes.add_patch(plt.Rectangle(player, SQUARE, SQUARE, fill=False, ec="blue", lw=1.2))
     axes.add_patch(plt.Rectangle(start, SQUARE, SQUARE, fill=False, ec="red", lw=1.2))
     axes.annotate("player", player + (3, -5), color="blue", weight="bold")
@@ -450,7 +450,10 @@ def make(folder, boxpair, figure_data, grabber):
     facts["radians re-centred in frames"] = " and ".join(map(str, recentred))
     lives = particle_lives(figure_data)
     moments = first_lives(figure_data)
+    # At θ = ±π the angle jumps by 2π, and φ by 2π·180/π = 360: so many whole turns, and a rest.
+    seam_turns, seam_rest = divmod(2 * math.pi * TURN, 2 * math.pi)
     numbers = {"turn": f"{TURN:.1f}", "toward rays": len(rays("toward")), "away rays": len(rays("away")),
+               "seam": f"{seam_turns:.0f} whole turns of the step and {math.degrees(seam_rest):.0f} degrees",
                "lock distance pixels": f"{TURN - 1:.0f}",
                **facts, **fountain_facts(lives, moments, figure_data)}
 
