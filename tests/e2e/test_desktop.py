@@ -7,6 +7,7 @@ import pytest
 from Xlib import X
 
 from harness import until
+from harness.chase import player_positions
 from harness.pictures import BLUE, assert_shows_its_picture, square
 from harness.places import send
 from harness.programs import BOXPAIR, PROGRAMS
@@ -126,6 +127,8 @@ def test_arrow_keys_move_the_blue_square_only_while_boxpair_has_the_focus(start,
     wait_map_state(boxpair, X.IsViewable)
     until(lambda: focused(boxpair) == boxpair.window.id, "boxpair to have the focus again")
     hold_arrows(10)
+    assert boxpair.wait_frames(2)  # so that the last move is drawn
     left, top, _, _ = square(boxpair.picture(), BLUE)
     assert left < 120 - 5 * 5 and top < 60 - 5 * 5
+    assert (left, top) in player_positions(boxpair.lines()), "the blue square is not where the printed lines put it"
 

@@ -9,7 +9,7 @@ import time
 import psutil
 import pytest
 
-from harness.chase import line, step
+from harness.chase import line, player_positions, step
 from harness.pictures import BLUE, assert_fountain_settles_around, assert_shows_its_picture, square
 from harness.programs import BOXPAIR, SPARKFIELD
 
@@ -101,6 +101,9 @@ def test_only_arrow_keys_move_anything_and_every_frame_prints_one_line(start):
     run.assert_untouched()
     assert square(run.picture(), BLUE)[:2] == (120, 60)
     storm(others + ["Left", "Right", "Up", "Down"], 400)
+    player = square(run.picture(), BLUE)
+    positions = player_positions(run.lines())  # every line the agent's step for where the keys put the player
+    assert player is None or player[2] < 50 or player[:2] in positions, f"blue square at {player}, not one of {positions}"
     run.tap(BOXPAIR.ending_key)
     run.assert_ended_cleanly()
 
