@@ -54,7 +54,7 @@ void movePlayer(sf::RectangleShape& player)
 bool stepAgentReported(sf::Vector2u windowSize, const sf::RectangleShape& player, sf::RectangleShape& agent)
 {
     errno = 0;
-    chase::stepAgent(windowSize, player, agent, std::cout);
+    agent.setPosition(chase::stepAgent(windowSize, player.getPosition(), agent.getPosition(), std::cout));
     if (std::cout)
         return true;
     const int cause = errno;

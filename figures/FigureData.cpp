@@ -62,13 +62,6 @@ std::vector<int> wholes(char** first, char** last)
     return numbers;
 }
 
-sf::RectangleShape squareAt(sf::Vector2f corner)
-{
-    sf::RectangleShape square(sf::Vector2f(50.f, 50.f));
-    square.setPosition(corner);
-    return square;
-}
-
 void stepField(sf::Vector2f player, sf::Vector2f topLeft, sf::Vector2f bottomRight, float spacing)
 {
     const int rows = static_cast<int>((bottomRight.y - topLeft.y) / spacing);
@@ -83,24 +76,17 @@ void stepField(sf::Vector2f player, sf::Vector2f topLeft, sf::Vector2f bottomRig
     }
 }
 
-void chaseLines(sf::Vector2f playerStart, sf::Vector2f agentStart, int frames)
+void chaseLines(sf::Vector2f player, sf::Vector2f agent, int frames)
 {
-    const sf::RectangleShape player = squareAt(playerStart);
-    sf::RectangleShape agent = squareAt(agentStart);
     for (int frame = 0; frame < frames; ++frame)
-        chase::stepAgent(chaseWindow, player, agent, std::cout);
+        agent = chase::stepAgent(chaseWindow, player, agent, std::cout);
 }
 
 // The rule a reader might expect: the angle handed to cos and sin as the radians it is.
 void chaseInRadians(sf::Vector2f player, sf::Vector2f agent, int frames)
 {
     for (int frame = 0; frame < frames; ++frame) {
-        const sf::Vector2f offset = agent - player;
-        const double theta = std::atan2(static_cast<double>(offset.y), static_cast<double>(offset.x));
-        agent += sf::Vector2f(2.f * static_cast<float>(std::cos(theta)), 2.f * static_cast<float>(std::sin(theta)));
-        if (agent.x > static_cast<float>(chaseWindow.x) || agent.x < 0.f ||
-            agent.y > static_cast<float>(chaseWindow.y) || agent.y < 0.f)
-            agent = sf::Vector2f(400.f, 300.f);
+        agent = chase::keptInWindow(chaseWindow, agent + chase::radiansStep(player, agent));
         std::cout << agent.x << ' ' << agent.y << '\n';
     }
 }

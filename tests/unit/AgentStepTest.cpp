@@ -13,18 +13,11 @@ using chase::stepAgent;
 
 const sf::Vector2u windowSize(800, 600);
 
-sf::RectangleShape squareAt(float x, float y)
-{
-    sf::RectangleShape square(sf::Vector2f(50.f, 50.f));
-    square.setPosition(sf::Vector2f(x, y));
-    return square;
-}
-
-// Runs the step once and returns its report line without the end of line.
-std::string step(const sf::RectangleShape& player, sf::RectangleShape& agent, sf::Vector2u size = windowSize)
+// Runs the step once, moving the agent, and returns its report line without the end of line.
+std::string step(sf::Vector2f player, sf::Vector2f& agent, sf::Vector2u size = windowSize)
 {
     std::ostringstream report;
-    stepAgent(size, player, agent, report);
+    agent = stepAgent(size, player, agent, report);
     const std::string text = report.str();
     EXPECT_EQ(text.back(), '\n');
     return text.substr(0, text.size() - 1);
@@ -32,8 +25,8 @@ std::string step(const sf::RectangleShape& player, sf::RectangleShape& agent, sf
 
 std::string lineForAgentAt(float x, float y)
 {
-    const sf::RectangleShape player = squareAt(120.f, 60.f);
-    sf::RectangleShape agent = squareAt(120.f + x, 60.f + y);
+    const sf::Vector2f player(120.f, 60.f);
+    sf::Vector2f agent(120.f + x, 60.f + y);
     return step(player, agent);
 }
 
@@ -43,9 +36,9 @@ float distance(sf::Vector2f a, sf::Vector2f b)
 }
 
 // Two 50-pixel squares share area when their corners are less than 50 pixels apart on both axes.
-bool overlapping(const sf::RectangleShape& a, const sf::RectangleShape& b)
+bool overlapping(sf::Vector2f a, sf::Vector2f b)
 {
-    const sf::Vector2f offset = a.getPosition() - b.getPosition();
+    const sf::Vector2f offset = a - b;
     return std::abs(offset.x) < 50.f && std::abs(offset.y) < 50.f;
 }
 
@@ -53,12 +46,12 @@ bool overlapping(const sf::RectangleShape& a, const sf::RectangleShape& b)
 
 TEST(AgentReport, FirstLinesFromTheStartingPositions)
 {
-    const sf::RectangleShape player = squareAt(120.f, 60.f);
-    sf::RectangleShape agent = squareAt(340.f, 200.f);
+    const sf::Vector2f player(120.f, 60.f);
+    sf::Vector2f agent(340.f, 200.f);
 
     EXPECT_EQ(step(player, agent), "0.985995 1.74006");
-    EXPECT_NEAR(agent.getPosition().x, 340.986f, 0.001f);
-    EXPECT_NEAR(agent.getPosition().y, 201.74f, 0.001f);
+    EXPECT_NEAR(agent.x, 340.986f, 0.001f);
+    EXPECT_NEAR(agent.y, 201.74f, 0.001f);
     EXPECT_EQ(step(player, agent), "0.611402 1.90426");
     EXPECT_EQ(step(player, agent), "0.0690283 1.99881");
 }
@@ -83,10 +76,10 @@ TEST(AgentReport, LinesForAgentsAroundThePlayer)
 TEST(AgentReport, EveryStepIsExactlyOneLine)
 {
     std::ostringstream report;
-    const sf::RectangleShape player = squareAt(0.f, 0.f);
-    sf::RectangleShape agent = squareAt(10.f, 0.f);
+    const sf::Vector2f player(0.f, 0.f);
+    sf::Vector2f agent(10.f, 0.f);
     for (int frame = 0; frame < 5; ++frame)
-        stepAgent(windowSize, player, agent, report);
+        agent = stepAgent(windowSize, player, agent, report);
     std::istringstream lines(report.str());
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count)
@@ -115,36 +108,35 @@ TEST(AgentRecentring, WhereOneStepLeavesTheAgent)
         {"a window made larger", {100.f, 300.f}, {850.f, 300.f}, {1000, 700}, {852.f, 300.f}},
     };
     for (const RecentringCase& c : cases) {
-        const sf::RectangleShape player = squareAt(c.player.x, c.player.y);
-        sf::RectangleShape agent = squareAt(c.agent.x, c.agent.y);
-        step(player, agent, c.window);
-        EXPECT_EQ(agent.getPosition(), c.after) << c.what;
+        sf::Vector2f agent = c.agent;
+        step(c.player, agent, c.window);
+        EXPECT_EQ(agent, c.after) << c.what;
     }
 }
 
 TEST(AgentMotion, OnAStillPlayerItRunsRightUntilRecentredInFrame341)
 {
-    const sf::RectangleShape player = squareAt(120.f, 60.f);
-    sf::RectangleShape agent = squareAt(120.f, 60.f);
+    const sf::Vector2f player(120.f, 60.f);
+    sf::Vector2f agent = player;
     for (int frame = 1; frame <= 340; ++frame)
         ASSERT_EQ(step(player, agent), "2 0") << "frame " << frame;
-    EXPECT_EQ(agent.getPosition(), sf::Vector2f(800.f, 60.f));
+    EXPECT_EQ(agent, sf::Vector2f(800.f, 60.f));
 
     step(player, agent);
-    EXPECT_EQ(agent.getPosition(), sf::Vector2f(400.f, 300.f));
+    EXPECT_EQ(agent, sf::Vector2f(400.f, 300.f));
 }
 
 // From its start the agent is drawn onto the ray θ = 11π/(180/π − 1) ≈ 0.61386, one of those on
-// which the step points at the player, runs in along it 2 pixels a frame and then tumbles on
-// top of the player (docs/how-it-works.md).
+// which the step points at the player, runs in along it 2 pixels a frame and then stays in one
+// patch over the player's square (docs/how-it-works.md).
 TEST(AgentMotion, HomesInOnAStillPlayerAndStaysOnIt)
 {
-    const sf::RectangleShape player = squareAt(120.f, 60.f);
-    sf::RectangleShape agent = squareAt(340.f, 200.f);
+    const sf::Vector2f player(120.f, 60.f);
+    sf::Vector2f agent(340.f, 200.f);
     int firstOverlap = 0;
     for (int frame = 1; frame <= 2000; ++frame) {
         step(player, agent);
-        const sf::Vector2f position = agent.getPosition();
+        const sf::Vector2f position = agent;
         ASSERT_NE(position, sf::Vector2f(400.f, 300.f)) << "re-centred in frame " << frame;
         if (firstOverlap == 0 && overlapping(player, agent))
             firstOverlap = frame;
@@ -152,10 +144,10 @@ TEST(AgentMotion, HomesInOnAStillPlayerAndStaysOnIt)
             ASSERT_TRUE(overlapping(player, agent)) << "apart again in frame " << frame;
         }
         if (frame >= 119) {
-            ASSERT_LT(distance(position, player.getPosition()), 40.f) << "frame " << frame;
+            ASSERT_LT(distance(position, player), 40.f) << "frame " << frame;
         }
         if (frame >= 20 && frame < 100) {
-            const sf::Vector2f offset = position - player.getPosition();
+            const sf::Vector2f offset = position - player;
             EXPECT_NEAR(std::atan2(offset.y, offset.x), 0.61386f, 0.001f) << "frame " << frame;
         }
     }
@@ -164,12 +156,12 @@ TEST(AgentMotion, HomesInOnAStillPlayerAndStaysOnIt)
 
 TEST(AgentMotion, FollowsAPlayerOutsideTheWindowAndIsRecentredEvery308Frames)
 {
-    const sf::RectangleShape player = squareAt(900.f, 300.f);
-    sf::RectangleShape agent = squareAt(400.f, 300.f);
+    const sf::Vector2f player(900.f, 300.f);
+    sf::Vector2f agent(400.f, 300.f);
     std::vector<int> recentredFrames;
     for (int frame = 1; frame <= 1000; ++frame) {
         step(player, agent);
-        if (agent.getPosition() == sf::Vector2f(400.f, 300.f))
+        if (agent == sf::Vector2f(400.f, 300.f))
             recentredFrames.push_back(frame);
     }
     EXPECT_EQ(recentredFrames, (std::vector<int>{308, 616, 924}));
@@ -194,4 +186,16 @@ TEST(AgentStep, PointsAtThePlayerOnFiftySixRaysAndAwayOnTheRaysBetween)
         towardRays += m % 2 != 0 ? 1 : 0;
     }
     EXPECT_EQ(towardRays, 56);
+}
+
+// The angles the step is made of, and the rule with the angle used as radians, which runs
+// straight away from the player: as the page and the figures show them.
+TEST(AgentStep, AnglesAndTheRadiansRuleFromTheStart)
+{
+    const chase::StepAngles angles = chase::stepAngles({120.f, 60.f}, {340.f, 200.f});
+    EXPECT_FLOAT_EQ(angles.theta, 0.566729188f);
+    EXPECT_FLOAT_EQ(angles.phi, 32.4711914f);
+    const sf::Vector2f away = chase::radiansStep({120.f, 60.f}, {340.f, 200.f});
+    EXPECT_FLOAT_EQ(away.x, 1.68732297f);
+    EXPECT_FLOAT_EQ(away.y, 1.07375097f);
 }
