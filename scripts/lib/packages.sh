@@ -13,8 +13,15 @@ display_packages=(xvfb python3-xlib python3-pil)
 # Plotting the docs' figures (scripts/figures.sh).
 figure_packages=("${display_packages[@]}" python3-matplotlib python3-numpy)
 
+# Building the web page (scripts/web.sh): emscripten, and git to fetch SFML's source.
+web_packages=(cmake make git emscripten)
+
+# Testing the page in a browser: Chromium, driven headless by Selenium, and the unit tests built
+# for Node.js with GoogleTest's source.
+web_test_packages=("${web_packages[@]}" chromium chromium-driver python3-selenium googletest)
+
 # Testing, checking and measuring, beside building and running (scripts/setup.sh).
-test_packages=("${run_packages[@]}" "${figure_packages[@]}" pkg-config dpkg-dev file
+test_packages=("${run_packages[@]}" "${figure_packages[@]}" "${web_test_packages[@]}" pkg-config dpkg-dev file
     libgtest-dev libgmock-dev libbenchmark-dev
     openbox weston xwayland tigervnc-standalone-server python3-pytest python3-pytest-timeout python3-psutil
     clang-tidy clang-format cppcheck
@@ -23,8 +30,8 @@ test_packages=("${run_packages[@]}" "${figure_packages[@]}" pkg-config dpkg-dev 
 # Building the Windows programs and running them under Wine (scripts/windows-test.sh).
 windows_packages=(cmake make git g++-mingw-w64-x86-64-posix dpkg-dev xz-utils zip wine wine64)
 
-# Making a release (scripts/release.sh): the Debian package and the Windows zip.
-release_packages=("${run_packages[@]}" "${windows_packages[@]}" dpkg-dev file)
+# Making a release (scripts/release.sh): the Debian package, the Windows zip and the web page.
+release_packages=("${run_packages[@]}" "${windows_packages[@]}" "${web_packages[@]}" dpkg-dev file)
 
 # Clean installs of Debian for the checks that try this checkout as a new machine would.
 clean_install_packages=(mmdebstrap "${display_packages[@]}")
