@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Makes a release of the checked-out commit: scripts/release.sh
 # Writes into dist/ the source tarball (the commit's tree, as git archive makes it), the Debian
-# package for this machine's Debian release, the 64-bit Windows zip, and SHA256SUMS over them.
+# package for this machine's Debian release, the 64-bit Windows zip, the web page (one HTML
+# file, built with this machine's emscripten), and SHA256SUMS over them.
 # Everything is built from the commit's tree alone, in a scratch folder, with the commit's time
 # as SOURCE_DATE_EPOCH and the scratch folder's name mapped out of the programs: the same commit
 # gives the same bytes wherever, whenever and by whomever it is built. FETCHCONTENT_SOURCE_DIR_SFML
-# names a local copy of SFML 3.0.2's source for the Windows build, which is built into it.
+# names a local copy of SFML 3.0.2's source for the Windows build and the web page, which are
+# built with it.
 set -euo pipefail
 
 . "$(dirname "$0")/lib/common.sh"
@@ -54,7 +56,11 @@ step "Windows zip"
 "$tree/scripts/windows-build.sh"
 cp "$tree"/build/windows/*.zip "$dist/"
 
-(cd "$dist" && sha256sum -- *.tar.gz *.deb *.zip >SHA256SUMS)
+step "web page"
+"$tree/scripts/web.sh" >/dev/null
+cp "$tree/build/web/sparkfield-boxpair.html" "$dist/$name-web.html"
+
+(cd "$dist" && sha256sum -- *.tar.gz *.deb *.zip *.html >SHA256SUMS)
 step "released into $dist:"
 ls -l "$dist"
 cat "$dist/SHA256SUMS"
