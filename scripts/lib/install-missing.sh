@@ -20,18 +20,21 @@ as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 lock_wait=${APT_LOCK_WAIT:-900}
 deadline=$((SECONDS + lock_wait))
-
-# apt-get update takes the package lists' lock and fails at once if another holds it: it is
-# tried again, every two seconds, until the deadline.
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
-until "${as_root[@]}" apt-get update 2>"$errors"; do
-    grep -q 'Could not get lock' "$errors" && [ $SECONDS -lt $deadline ] || { cat "$errors" >&2; exit 1; }
-    echo "==> Waiting for another package manager to finish: $(grep -m 1 -o 'Could not get lock.*' "$errors")" \
-        "($((deadline - SECONDS)) s more at most)"
-    sleep 2
-done
-cat "$errors" >&2 # apt's warnings, if any
-# apt-get install waits for dpkg's locks itself, given a time, and says so as it waits.
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=$((deadline > SECONDS ? deadline - SECONDS : 1)) \
-    install -y --no-install-recommends "${missing[@]}"
+
+# apt_get ARGUMENTS...: apt-get, tried again every two seconds until the deadline while another
+# package manager holds a lock it needs, which it says each time. apt fails at once on a held
+# lock, before it changes anything; its other messages on standard error follow its run.
+apt_get() {
+    until DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=0 "$@" 2>"$errors"; do
+        grep -q 'Could not get lock' "$errors" && [ $SECONDS -lt $deadline ] || { cat "$errors" >&2; exit 1; }
+        echo "==> Waiting for another package manager to finish: $(grep -m 1 -o 'Could not get lock.*' "$errors")" \
+            "($((deadline - SECONDS)) s more at most)"
+        sleep 2
+    done
+    cat "$errors" >&2
+}
+
+apt_get update
+apt_get install -y --no-install-recommends "${missing[@]}"
